@@ -1,0 +1,24 @@
+# Tests run under Wine in a private prefix. One prefix serves every build tree of a
+# checkout; a CTest fixture boots it on first use and keeps its wineserver up for the run.
+set(CORVASTEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Private Wine prefix for tests")
+set(CORVASTEL_TEST_LOCALE "en_US.UTF-8" CACHE STRING "Locale the tests pin (ANSI code page 1252, US formats)")
+
+set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CORVASTEL_WINEPREFIX} WINEDEBUG=-all wine)
+
+set(_prefix_script "${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh")
+add_test(NAME wine_prefix_up COMMAND ${_prefix_script} up "${CORVASTEL_WINEPREFIX}")
+add_test(NAME wine_prefix_down COMMAND ${_prefix_script} down "${CORVASTEL_WINEPREFIX}")
+set_tests_properties(wine_prefix_up PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_prefix_down PROPERTIES FIXTURES_CLEANUP wine)
+
+# corvastel_add_wine_test(<name> <target> [LOCALE <locale>] [ARGS <arg>...])
+function(corvastel_add_wine_test name target)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "LOCALE" "ARGS")
+  if(NOT arg_LOCALE)
+    set(arg_LOCALE "${CORVASTEL_TEST_LOCALE}")
+  endif()
+  add_test(NAME ${name} COMMAND ${target} ${arg_ARGS})
+  set_tests_properties(${name} PROPERTIES
+    FIXTURES_REQUIRED wine
+    ENVIRONMENT "LANG=${arg_LOCALE};LC_ALL=${arg_LOCALE}")
+endfunction()

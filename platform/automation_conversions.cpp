@@ -1,0 +1,157 @@
+#include "basic_errors.h"
+#include "value_conversions.h"
+
+#include <climits>
+
+namespace corvastel {
+namespace {
+
+// Basic's conversion errors for what an automation coercion reported.
+HRESULT basicError(HRESULT coercion)
+{
+    switch (coercion) {
+    case DISP_E_OVERFLOW: return kOverflow;
+    case E_OUTOFMEMORY: throw std::bad_alloc();
+    default: return kTypeMismatch;
+    }
+}
+
+HRESULT defaultValueOf(IDispatch* object, UniqueVariant& value)
+{
+    if (!object) return DISP_E_TYPEMISMATCH;
+    DISPPARAMS noArguments{};
+    UniqueVariant result;
+    const HRESULT hr = object->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
+                                      DISPATCH_PROPERTYGET | DISPATCH_METHOD, &noArguments,
+                                      result.put(), nullptr, nullptr);
+    if (FAILED(hr)) return hr;
+    const VARTYPE type = V_VT(&result.get());
+    if (type == VT_DISPATCH || type == VT_UNKNOWN) return DISP_E_TYPEMISMATCH;
+    value = std::move(result);
+    return S_OK;
+}
+
+// The plain value a variant stands for: by-reference forms followed, and an object
+// replaced by its default value, as Basic evaluates an object in an expression.
+HRESULT resolve(const VARIANT& value, UniqueVariant& plain)
+{
+    const HRESULT hr = VariantCopyInd(plain.put(), const_cast<VARIANT*>(&value));
+    if (FAILED(hr)) return hr;
+    if (V_VT(&plain.get()) != VT_DISPATCH) return S_OK;
+    return defaultValueOf(V_DISPATCH(&plain.get()), plain);
+}
+
+// Basic's CStr, CByte and CLng: Null is its own error, error values are never
+// numbers, and everything else is the automation coercion in the user's locale.
+HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant& result)
+{
+    UniqueVariant plain;
+    if (const HRESULT hr = resolve(value, plain); FAILED(hr)) return basicError(hr);
+    switch (V_VT(&plain.get())) {
+    case VT_NULL: return kInvalidUseOfNull;
+    case VT_ERROR: return kTypeMismatch;
+    default: break;
+    }
+    const HRESULT hr = VariantChangeTypeEx(result.put(), const_cast<VARIANT*>(&plain.get()), LOCALE_USER_DEFAULT, flags, target);
+    return FAILED(hr) ? basicError(hr) : S_OK;
+}
+
+bool isNumericType(VARTYPE type)
+{
+    switch (type) {
+    case VT_EMPTY: case VT_BOOL:
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+    case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Text that the automation number parser reads whole, in the user's locale, as a
+// number that fits a Double: signs, parentheses, thousands separators, the decimal
+// point, an exponent, the currency symbol and the &H and &O forms.
+bool isNumericText(BSTR text)
+{
+    NUMPARSE parsed{};
+    BYTE digits[64];
+    parsed.cDig = sizeof digits;
+    parsed.dwInFlags = NUMPRS_STD;
+    if (FAILED(VarParseNumFromStr(text, LOCALE_USER_DEFAULT, 0, &parsed, digits))) return false;
+    UniqueVariant number;
+    return SUCCEEDED(VarNumFromParseNum(&parsed, digits, VTBIT_R8, number.put()));
+}
+
+int checkedLength(size_t length)
+{
+    if (length > INT_MAX) throw std::bad_alloc();
+    return static_cast<int>(length);
+}
+
+class AutomationConversions final : public ValueConversions {
+public:
+    bool isNumeric(const VARIANT& value) override
+    {
+        UniqueVariant plain;
+        if (FAILED(resolve(value, plain))) return false;
+        const VARIANT& resolved = plain.get();
+        return V_VT(&resolved) == VT_BSTR ? isNumericText(V_BSTR(&resolved)) : isNumericType(V_VT(&resolved));
+    }
+
+    HRESULT toText(const VARIANT& value, UniqueBstr& text) override
+    {
+        UniqueVariant converted;
+        const HRESULT hr = coerce(value, VT_BSTR, VARIANT_ALPHABOOL | VARIANT_LOCALBOOL, converted);
+        if (FAILED(hr)) return hr;
+        VARIANT released = converted.release();
+        text.reset(V_BSTR(&released));
+        return S_OK;
+    }
+
+    HRESULT toByte(const VARIANT& value, BYTE& number) override
+    {
+        UniqueVariant converted;
+        const HRESULT hr = coerce(value, VT_UI1, 0, converted);
+        if (SUCCEEDED(hr)) number = V_UI1(&converted.get());
+        return hr;
+    }
+
+    HRESULT toLong(const VARIANT& value, LONG& number) override
+    {
+        UniqueVariant converted;
+        const HRESULT hr = coerce(value, VT_I4, 0, converted);
+        if (SUCCEEDED(hr)) number = V_I4(&converted.get());
+        return hr;
+    }
+
+    std::string toAnsi(std::wstring_view text) override
+    {
+        if (text.empty()) return {};
+        const int length = checkedLength(text.size());
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+        std::string ansi(static_cast<size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr, nullptr);
+        return ansi;
+    }
+
+    std::wstring fromAnsi(std::string_view text) override
+    {
+        if (text.empty()) return {};
+        const int length = checkedLength(text.size());
+        const int characters = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+        std::wstring wide(static_cast<size_t>(characters), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), characters);
+        return wide;
+    }
+};
+
+}  // namespace
+
+ValueConversions& automationConversions()
+{
+    static AutomationConversions conversions;
+    return conversions;
+}
+
+}  // namespace corvastel

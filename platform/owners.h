@@ -1,0 +1,70 @@
+#pragma once
+// RAII owners for the automation resources this code holds. Each frees exactly one
+// kind of resource; all are movable and none is copyable.
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <new>
+#include <string_view>
+#include <utility>
+
+namespace corvastel {
+
+class UniqueBstr {
+public:
+    UniqueBstr() noexcept = default;
+    explicit UniqueBstr(BSTR owned) noexcept : value_(owned) {}
+    UniqueBstr(UniqueBstr&& other) noexcept : value_(other.release()) {}
+    UniqueBstr& operator=(UniqueBstr&& other) noexcept { reset(other.release()); return *this; }
+    ~UniqueBstr() { reset(); }
+
+    BSTR get() const noexcept { return value_; }
+    BSTR* put() noexcept { reset(); return &value_; }
+    BSTR release() noexcept { return std::exchange(value_, nullptr); }
+    void reset(BSTR owned = nullptr) noexcept { SysFreeString(std::exchange(value_, owned)); }
+
+private:
+    BSTR value_ = nullptr;
+};
+
+class UniqueVariant {
+public:
+    UniqueVariant() noexcept { VariantInit(&value_); }
+    UniqueVariant(UniqueVariant&& other) noexcept : value_(other.release()) {}
+    UniqueVariant& operator=(UniqueVariant&& other) noexcept
+    {
+        reset();
+        value_ = other.release();
+        return *this;
+    }
+    ~UniqueVariant() { reset(); }
+
+    const VARIANT& get() const noexcept { return value_; }
+    VARIANT* put() noexcept { reset(); return &value_; }
+    VARIANT release() noexcept
+    {
+        VARIANT released = value_;
+        VariantInit(&value_);
+        return released;
+    }
+    void reset() noexcept { VariantClear(&value_); }
+
+private:
+    VARIANT value_;
+};
+
+// An automation string may be NULL, which automation defines as the empty string.
+inline std::wstring_view view(BSTR text) noexcept
+{
+    return text ? std::wstring_view(text, SysStringLen(text)) : std::wstring_view();
+}
+
+inline UniqueBstr allocateBstr(std::wstring_view text)
+{
+    UniqueBstr copy(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+    if (!copy.get()) throw std::bad_alloc();
+    return copy;
+}
+
+}  // namespace corvastel

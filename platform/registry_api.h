@@ -1,0 +1,31 @@
+#pragma once
+// The seven registry calls that the registry class makes, with the meaning of their
+// ANSI advapi32 counterparts. Every call returns a Win32 status code, 0 for success.
+// The class reaches the registry through nothing else, so a test can stand in for it
+// to count handles or to make any call fail.
+
+#include <windows.h>
+
+namespace corvastel {
+
+class RegistryApi {
+public:
+    virtual ~RegistryApi() = default;
+
+    // On success *key holds an open handle; otherwise it is left as the caller set it.
+    virtual LONG open(HKEY parent, const char* path, HKEY* key) = 0;
+    // Like open, creating the key and every missing key along the path first.
+    virtual LONG create(HKEY parent, const char* path, HKEY* key) = 0;
+    // Without data, reports the value's type and size in bytes; with data, copies the
+    // value when *size covers it. A missing value leaves *type untouched.
+    virtual LONG query(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) = 0;
+    virtual LONG set(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) = 0;
+    virtual LONG deleteValue(HKEY key, const char* name) = 0;
+    virtual LONG deleteKey(HKEY key, const char* subKey) = 0;
+    virtual LONG close(HKEY key) = 0;
+};
+
+// The production registry: advapi32's ANSI functions. Stateless and shared.
+RegistryApi& win32Registry();
+
+}  // namespace corvastel

@@ -1,0 +1,178 @@
+#include "registry/cls_registry.h"
+
+#include "platform/basic_errors.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace corvastel {
+namespace {
+
+// Basic's Trim: spaces only, not other white space.
+std::wstring_view trimSpaces(std::wstring_view text) noexcept
+{
+    const size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+// The 1-based position of the first NUL, kept as a Basic Integer: 0 when there is
+// none, and the overflow error when it lies beyond what 16 bits hold.
+HRESULT firstNulPosition(std::wstring_view text, std::int16_t& position) noexcept
+{
+    const size_t index = text.find(L'\0');
+    if (index == std::wstring_view::npos) {
+        position = 0;
+        return S_OK;
+    }
+    if (index >= INT16_MAX) return kOverflow;
+    position = static_cast<std::int16_t>(index + 1);
+    return S_OK;
+}
+
+void assignString(UniqueVariant& result, std::wstring_view text)
+{
+    VARIANT* value = result.put();
+    V_BSTR(value) = allocateBstr(text).release();
+    V_VT(value) = VT_BSTR;
+}
+
+void assignLong(UniqueVariant& result, LONG number)
+{
+    VARIANT* value = result.put();
+    V_I4(value) = number;
+    V_VT(value) = VT_I4;
+}
+
+}  // namespace
+
+clsRegistry::clsRegistry(RegistryApi& registry, ValueConversions& conversions) noexcept
+    : registry_(registry), conversions_(conversions)
+{
+}
+
+ScopedKey clsRegistry::open(RegRootKey root, std::wstring_view path)
+{
+    return registry_.open(rootKeyHandle(root), conversions_.toAnsi(path));
+}
+
+bool clsRegistry::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
+{
+    // Existence is judged by the handle alone, not by the status.
+    return open(lngRootKey, strRegKeyPath).isOpen();
+}
+
+void clsRegistry::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+                                    std::wstring_view strRegSubKey)
+{
+    if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return;
+    const ScopedKey key = open(lngRootKey, strRegKeyPath);
+    registry_.deleteValue(key, conversions_.toAnsi(strRegSubKey));
+}
+
+bool clsRegistry::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+                                  std::wstring_view strRegKeyName)
+{
+    if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return false;
+    const ScopedKey key = open(lngRootKey, strRegKeyPath);
+    registry_.deleteKey(key, conversions_.toAnsi(strRegKeyName));
+    return registry_.lastCallSucceeded();
+}
+
+void clsRegistry::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
+{
+    const ScopedKey key = registry_.create(rootKeyHandle(lngRootKey), conversions_.toAnsi(strRegKeyPath));
+}
+
+HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+                                    std::wstring_view strRegSubKey, UniqueVariant& result)
+{
+    assignString(result, {});
+    const std::string name = conversions_.toAnsi(strRegSubKey);
+    const ScopedKey key = open(lngRootKey, strRegKeyPath);
+    if (!key.isOpen()) return S_OK;
+
+    // Unchecked on purpose: a missing value leaves the type at REG_NONE.
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    registry_.query(key, name, &type, nullptr, &size);
+    switch (type) {
+    case REG_SZ: return readString(key, name, size, result);
+    case REG_DWORD: readNumber(key, name, sizeof(LONG), result); return S_OK;
+    case REG_BINARY: readNumber(key, name, size, result); return S_OK;
+    default: return S_OK;
+    }
+}
+
+HRESULT clsRegistry::readString(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result)
+{
+    std::string buffer(size, ' ');
+    DWORD scratchType = REG_NONE;
+    registry_.query(key, name, &scratchType, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (!registry_.lastCallSucceeded()) return S_OK;
+
+    // The whole buffer comes back, also where the value shrank since its size was read.
+    const std::wstring text = conversions_.fromAnsi(buffer);
+    std::int16_t nul = 0;
+    if (const HRESULT hr = firstNulPosition(text, nul); FAILED(hr)) return hr;
+    assignString(result, nul >= 1 ? std::wstring_view(text).substr(0, nul - 1) : std::wstring_view(text));
+    return S_OK;
+}
+
+// Reads into one four-byte little-endian slot; a value larger than the slot is a
+// failed read, never an overrun, and bytes the value does not reach stay 0.
+void clsRegistry::readNumber(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result)
+{
+    LONG slot = 0;
+    DWORD type = REG_NONE;
+    DWORD slotSize = std::min<DWORD>(size, sizeof slot);
+    registry_.query(key, name, &type, reinterpret_cast<BYTE*>(&slot), &slotSize);
+    if (!registry_.lastCallSucceeded()) return;
+    // A value larger than the slot was read with the slot's size and failed above.
+    assignLong(result, slot);
+}
+
+HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+                                         std::wstring_view strRegSubKey, const VARIANT& varRegData,
+                                         RegDataType& lngDataType)
+{
+    if (lngDataType == REG_NONE) {
+        lngDataType = static_cast<RegDataType>(conversions_.isNumeric(varRegData) ? REG_DWORD : REG_SZ);
+    }
+    const std::string name = conversions_.toAnsi(strRegSubKey);
+    const ScopedKey key = registry_.create(rootKeyHandle(lngRootKey), conversions_.toAnsi(strRegKeyPath));
+    switch (lngDataType) {
+    case REG_BINARY: return writeByte(key, name, varRegData);
+    case REG_DWORD: return writeLong(key, name, varRegData);
+    default: return writeText(key, name, varRegData, lngDataType);
+    }
+}
+
+HRESULT clsRegistry::writeByte(const ScopedKey& key, const std::string& name, const VARIANT& data)
+{
+    BYTE byte = 0;
+    if (const HRESULT hr = conversions_.toByte(data, byte); FAILED(hr)) return hr;
+    registry_.set(key, name, REG_BINARY, &byte, sizeof byte);
+    return S_OK;
+}
+
+HRESULT clsRegistry::writeLong(const ScopedKey& key, const std::string& name, const VARIANT& data)
+{
+    LONG number = 0;
+    if (const HRESULT hr = conversions_.toLong(data, number); FAILED(hr)) return hr;
+    registry_.set(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    return S_OK;
+}
+
+// Any type but REG_BINARY and REG_DWORD is stored as one terminated ANSI text.
+HRESULT clsRegistry::writeText(const ScopedKey& key, const std::string& name, const VARIANT& data, RegDataType type)
+{
+    UniqueBstr text;
+    if (const HRESULT hr = conversions_.toText(data, text); FAILED(hr)) return hr;
+    std::string bytes = conversions_.toAnsi(trimSpaces(view(text.get())));
+    bytes.push_back('\0');
+    registry_.set(key, name, static_cast<DWORD>(type), bytes);
+    return S_OK;
+}
+
+}  // namespace corvastel

@@ -1,0 +1,77 @@
+#include "test_key.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace corvastel::testing {
+namespace {
+
+const std::wstring kTestRoot = L"Software\\Corvastel Tests";
+
+std::wstring uniqueName()
+{
+    static std::atomic<unsigned> counter{0};
+    return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) + L"-" +
+           std::to_wstring(counter++);
+}
+
+}  // namespace
+
+TestKey::TestKey() : path_(kTestRoot + L"\\" + uniqueName())
+{
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path_.c_str(), &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TestKey::~TestKey()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, kTestRoot.c_str());  // only succeeds once no test key is left
+}
+
+std::string TestKey::ansiPath(const std::string& subKey) const
+{
+    std::string path(path_.begin(), path_.end());  // the generated path is plain ASCII
+    return subKey.empty() ? path : path + "\\" + subKey;
+}
+
+void TestKey::write(const std::string& name, DWORD type, std::string_view bytes, const std::string& subKey) const
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+std::optional<RawValue> TestKey::read(const std::string& name, const std::string& subKey) const
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key) != ERROR_SUCCESS) return std::nullopt;
+    RawValue value{REG_NONE, {}};
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+                                  reinterpret_cast<BYTE*>(value.bytes.data()), &size);
+        value.bytes.resize(size);
+    }
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    return value;
+}
+
+bool TestKey::hasSubKey(const std::string& subKey) const
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+}  // namespace corvastel::testing
