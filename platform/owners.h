@@ -67,4 +67,23 @@ inline UniqueBstr allocateBstr(std::wstring_view text)
     return copy;
 }
 
+inline UniqueVariant textVariant(std::wstring_view text)
+{
+    UniqueBstr copy = allocateBstr(text);
+    UniqueVariant variant;
+    VARIANT* value = variant.put();
+    V_BSTR(value) = copy.release();
+    V_VT(value) = VT_BSTR;
+    return variant;
+}
+
+inline UniqueVariant longVariant(LONG number)
+{
+    UniqueVariant variant;
+    VARIANT* value = variant.put();
+    V_I4(value) = number;
+    V_VT(value) = VT_I4;
+    return variant;
+}
+
 }  // namespace corvastel

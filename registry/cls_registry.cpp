@@ -30,20 +30,6 @@ HRESULT firstNulPosition(std::wstring_view text, std::int16_t& position) noexcep
     return S_OK;
 }
 
-void assignString(UniqueVariant& result, std::wstring_view text)
-{
-    VARIANT* value = result.put();
-    V_BSTR(value) = allocateBstr(text).release();
-    V_VT(value) = VT_BSTR;
-}
-
-void assignLong(UniqueVariant& result, LONG number)
-{
-    VARIANT* value = result.put();
-    V_I4(value) = number;
-    V_VT(value) = VT_I4;
-}
-
 }  // namespace
 
 clsRegistry::clsRegistry(RegistryApi& registry, ValueConversions& conversions) noexcept
@@ -87,7 +73,7 @@ void clsRegistry::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRe
 HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                     std::wstring_view strRegSubKey, UniqueVariant& result)
 {
-    assignString(result, {});
+    result = textVariant({});
     const std::string name = conversions_.toAnsi(strRegSubKey);
     const ScopedKey key = open(lngRootKey, strRegKeyPath);
     if (!key.isOpen()) return S_OK;
@@ -115,7 +101,7 @@ HRESULT clsRegistry::readString(const ScopedKey& key, const std::string& name, D
     const std::wstring text = conversions_.fromAnsi(buffer);
     std::int16_t nul = 0;
     if (const HRESULT hr = firstNulPosition(text, nul); FAILED(hr)) return hr;
-    assignString(result, nul >= 1 ? std::wstring_view(text).substr(0, nul - 1) : std::wstring_view(text));
+    result = textVariant(nul >= 1 ? std::wstring_view(text).substr(0, nul - 1) : std::wstring_view(text));
     return S_OK;
 }
 
@@ -127,9 +113,7 @@ void clsRegistry::readNumber(const ScopedKey& key, const std::string& name, DWOR
     DWORD type = REG_NONE;
     DWORD slotSize = std::min<DWORD>(size, sizeof slot);
     registry_.query(key, name, &type, reinterpret_cast<BYTE*>(&slot), &slotSize);
-    if (!registry_.lastCallSucceeded()) return;
-    // A value larger than the slot was read with the slot's size and failed above.
-    assignLong(result, slot);
+    if (registry_.lastCallSucceeded()) result = longVariant(slot);
 }
 
 HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,

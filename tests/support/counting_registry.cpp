@@ -21,9 +21,9 @@ bool CountingRegistry::shouldFail(const char* call)
     return calls_.size() - 1 == failIndex_;
 }
 
-LONG CountingRegistry::opened(LONG status, HKEY key)
+LONG CountingRegistry::opened(LONG status, const HKEY* key)
 {
-    if (status == ERROR_SUCCESS && key) live_.insert(key);
+    if (status == ERROR_SUCCESS && *key) live_.insert(*key);
     return status;
 }
 
@@ -31,14 +31,14 @@ LONG CountingRegistry::open(HKEY parent, const char* path, HKEY* key)
 {
     if (*key) ++misuses_;
     if (shouldFail("open")) return failStatus_;
-    return opened(real_.open(parent, path, key), *key);
+    return opened(real_.open(parent, path, key), key);
 }
 
 LONG CountingRegistry::create(HKEY parent, const char* path, HKEY* key)
 {
     if (*key) ++misuses_;
     if (shouldFail("create")) return failStatus_;
-    return opened(real_.create(parent, path, key), *key);
+    return opened(real_.create(parent, path, key), key);
 }
 
 LONG CountingRegistry::query(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size)

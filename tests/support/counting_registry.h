@@ -19,6 +19,7 @@ public:
 
     // The calls made so far, by name, in order.
     const std::vector<std::string>& calls() const { return calls_; }
+    std::size_t callCount() const { return calls_.size(); }
     // The same, as one line: "open close open deleteValue close".
     std::string callSequence() const;
 
@@ -38,7 +39,7 @@ public:
 
 private:
     bool shouldFail(const char* call);
-    LONG opened(LONG status, HKEY key);
+    LONG opened(LONG status, const HKEY* key);
 
     RegistryApi& real_ = win32Registry();
     std::vector<std::string> calls_;

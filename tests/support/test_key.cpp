@@ -40,9 +40,12 @@ std::string TestKey::ansiPath(const std::string& subKey) const
 
 void TestKey::write(const std::string& name, DWORD type, std::string_view bytes, const std::string& subKey) const
 {
+    // The ANSI call counts a string's terminator that the caller left out when the byte
+    // after the data is NUL; a guard byte there makes it store exactly the bytes given.
+    const std::string guarded = std::string(bytes) + '#';
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
     RegCloseKey(key);

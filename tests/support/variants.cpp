@@ -65,12 +65,7 @@ private:
 
 }  // namespace
 
-UniqueVariant textVariant(std::wstring_view text)
-{
-    return make(VT_BSTR, [&](VARIANT& v) { V_BSTR(&v) = allocateBstr(text).release(); });
-}
 UniqueVariant doubleVariant(double number) { return make(VT_R8, [&](VARIANT& v) { V_R8(&v) = number; }); }
-UniqueVariant longVariant(LONG number) { return make(VT_I4, [&](VARIANT& v) { V_I4(&v) = number; }); }
 UniqueVariant shortVariant(SHORT number) { return make(VT_I2, [&](VARIANT& v) { V_I2(&v) = number; }); }
 UniqueVariant boolVariant(bool value)
 {

@@ -8,9 +8,7 @@
 
 namespace corvastel::testing {
 
-UniqueVariant textVariant(std::wstring_view text);
 UniqueVariant doubleVariant(double number);
-UniqueVariant longVariant(LONG number);
 UniqueVariant shortVariant(SHORT number);
 UniqueVariant boolVariant(bool value);
 UniqueVariant dateVariant(DATE date);
