@@ -55,52 +55,46 @@ protected:
 const RegDataType kOmitted = static_cast<RegDataType>(REG_NONE);
 RegDataType typeOf(DWORD platformType) { return static_cast<RegDataType>(platformType); }
 
-TEST_F(RegistryTest, QueryReadsStringsUpToTheirFirstNul)
+TEST_F(RegistryTest, QueryReadsEachStoredForm)
 {
-    key_.write("terminated", REG_SZ, "abc\0"s);
-    key_.write("unterminated", REG_SZ, "abc"s);
-    key_.write("embedded", REG_SZ, "ab\0cd\0"s);
-    key_.write("terminator only", REG_SZ, "\0"s);
-    key_.write("no bytes", REG_SZ, ""s);
-    key_.write("", REG_SZ, "default\0"s);
-    EXPECT_EQ(query(L"terminated"), "\"abc\"");
-    EXPECT_EQ(query(L"unterminated"), "\"abc\"");
-    EXPECT_EQ(query(L"embedded"), "\"ab\"");
-    EXPECT_EQ(query(L"terminator only"), "\"\"");
-    EXPECT_EQ(query(L"no bytes"), "\"\"");
-    EXPECT_EQ(query(L""), "\"default\"");
+    struct Stored {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+        const char* expected;
+    };
+    const Stored values[] = {
+        // Strings end at their first NUL, or with the stored bytes.
+        {"terminated", REG_SZ, "abc\0"s, "\"abc\""},
+        {"unterminated", REG_SZ, "abc"s, "\"abc\""},
+        {"embedded nul", REG_SZ, "ab\0cd\0"s, "\"ab\""},
+        {"terminator only", REG_SZ, "\0"s, "\"\""},
+        {"no bytes", REG_SZ, ""s, "\"\""},
+        {"", REG_SZ, "default\0"s, "\"default\""},
+        // Numbers fill one little-endian four-byte slot; what does not fit is a failed read.
+        {"all bits", REG_DWORD, "\xff\xff\xff\xff"s, "I4 -1"},
+        {"short dword", REG_DWORD, "\x2a"s, "I4 42"},
+        {"long dword", REG_DWORD, "\x01\0\0\0\0\0\0\0"s, "\"\""},
+        {"two bytes", REG_BINARY, "\x01\x02"s, "I4 513"},
+        {"four bytes", REG_BINARY, "\x01\x02\x03\x04"s, "I4 67305985"},
+        {"five bytes", REG_BINARY, "\x01\x02\x03\x04\x05"s, "\"\""},
+        {"empty binary", REG_BINARY, ""s, "I4 0"},
+        // Every other type reads as the empty string.
+        {"expand", REG_EXPAND_SZ, "%PATH%\0"s, "\"\""},
+        {"multi", REG_MULTI_SZ, "a\0b\0\0"s, "\"\""},
+        {"big endian", REG_DWORD_BIG_ENDIAN, "\0\0\0\1"s, "\"\""},
+        {"none", REG_NONE, "x"s, "\"\""},
+        {"unknown type", 0x1234, "\x01"s, "\"\""},
+    };
+    for (const Stored& value : values) key_.write(value.name, value.type, value.bytes);
+    for (const Stored& value : values) {
+        const std::string name = value.name;
+        EXPECT_EQ(query(std::wstring(name.begin(), name.end())), value.expected) << "value \"" << name << "\"";
+    }
 }
 
-TEST_F(RegistryTest, QueryReadsNumbersIntoOneLittleEndianSlot)
+TEST_F(RegistryTest, QueryGivesTheEmptyStringForWhatIsMissing)
 {
-    key_.write("all bits", REG_DWORD, "\xff\xff\xff\xff"s);
-    key_.write("two bytes", REG_BINARY, "\x01\x02"s);
-    key_.write("four bytes", REG_BINARY, "\x01\x02\x03\x04"s);
-    key_.write("five bytes", REG_BINARY, "\x01\x02\x03\x04\x05"s);
-    key_.write("empty binary", REG_BINARY, ""s);
-    key_.write("short dword", REG_DWORD, "\x2a"s);
-    key_.write("long dword", REG_DWORD, "\x01\x00\x00\x00\x00\x00\x00\x00"s);
-    EXPECT_EQ(query(L"all bits"), "I4 -1");
-    EXPECT_EQ(query(L"two bytes"), "I4 513");
-    EXPECT_EQ(query(L"four bytes"), "I4 67305985");
-    EXPECT_EQ(query(L"five bytes"), "\"\"");
-    EXPECT_EQ(query(L"empty binary"), "I4 0");
-    EXPECT_EQ(query(L"short dword"), "I4 42");
-    EXPECT_EQ(query(L"long dword"), "\"\"");
-}
-
-TEST_F(RegistryTest, QueryGivesTheEmptyStringForOtherTypesAndWhatIsMissing)
-{
-    key_.write("expand", REG_EXPAND_SZ, "%PATH%\0"s);
-    key_.write("multi", REG_MULTI_SZ, "a\0b\0\0"s);
-    key_.write("big endian", REG_DWORD_BIG_ENDIAN, "\0\0\0\1"s);
-    key_.write("none", REG_NONE, "x"s);
-    key_.write("unknown type", 0x1234, "\x01"s);
-    EXPECT_EQ(query(L"expand"), "\"\"");
-    EXPECT_EQ(query(L"multi"), "\"\"");
-    EXPECT_EQ(query(L"big endian"), "\"\"");
-    EXPECT_EQ(query(L"none"), "\"\"");
-    EXPECT_EQ(query(L"unknown type"), "\"\"");
     EXPECT_EQ(query(L"missing value"), "\"\"");
     EXPECT_EQ(query(L"any", L"missing key"), "\"\"");
 }
