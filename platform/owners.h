@@ -41,6 +41,8 @@ public:
     ~UniqueVariant() { reset(); }
 
     const VARIANT& get() const noexcept { return value_; }
+    // The owned variant itself, for a callee that reads or changes it in place.
+    VARIANT* addressof() noexcept { return &value_; }
     VARIANT* put() noexcept { reset(); return &value_; }
     VARIANT release() noexcept
     {

@@ -1,0 +1,22 @@
+#pragma once
+// What the whole library shares: its module handle, the count of live objects and
+// server locks that keeps it loaded, and the cached type information.
+
+#include "automation/corvastel_h.h"
+
+#include <string>
+
+namespace corvastel::automation {
+
+HMODULE thisModule() noexcept;
+std::wstring modulePath();
+
+void lockModule() noexcept;
+void unlockModule() noexcept;
+
+// The type library embedded in this module, loaded without registering anything.
+HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept;
+// The type information of _clsRegistry, loaded once per process.
+HRESULT registryTypeInfo(ITypeInfo** info) noexcept;
+
+}  // namespace corvastel::automation

@@ -1,0 +1,102 @@
+// DllRegisterServer and DllUnregisterServer: the class, its programmatic identifier
+// and the type library, which ties the interface to it.
+
+#include "automation/error_info.h"
+#include "automation/module.h"
+
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <array>
+#include <string>
+
+using Microsoft::WRL::ComPtr;
+
+namespace corvastel::automation {
+namespace {
+
+const wchar_t kProgId[] = L"Corvastel.clsRegistry";
+const wchar_t kClassKey[] = L"CLSID\\{6A7247F0-7113-4F01-B29C-00B6AA268166}";
+const wchar_t kClassId[] = L"{6A7247F0-7113-4F01-B29C-00B6AA268166}";
+const wchar_t kLibraryId[] = L"{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}";
+
+#ifdef _WIN64
+const SYSKIND kPlatform = SYS_WIN64;
+#else
+const SYSKIND kPlatform = SYS_WIN32;
+#endif
+
+struct ClassEntry {
+    std::wstring key;
+    const wchar_t* name;  // nullptr for the key's default value
+    std::wstring value;
+};
+
+std::array<ClassEntry, 7> classEntries(const std::wstring& path)
+{
+    const std::wstring classKey = kClassKey;
+    return {{
+        {classKey, nullptr, kProgId},
+        {classKey + L"\\InprocServer32", nullptr, path},
+        {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {classKey + L"\\ProgID", nullptr, kProgId},
+        {classKey + L"\\TypeLib", nullptr, kLibraryId},
+        {kProgId, nullptr, kProgId},
+        {std::wstring(kProgId) + L"\\CLSID", nullptr, kClassId},
+    }};
+}
+
+LSTATUS writeEntry(const ClassEntry& entry)
+{
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, entry.key.c_str(), entry.name, REG_SZ, entry.value.c_str(),
+                           static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t)));
+}
+
+// The programmatic identifier is removed only while it still leads to this class.
+bool progIdIsOurs()
+{
+    wchar_t classId[64] = {};
+    DWORD size = sizeof classId;
+    const std::wstring key = std::wstring(kProgId) + L"\\CLSID";
+    return RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
+               ERROR_SUCCESS &&
+           _wcsicmp(classId, kClassId) == 0;
+}
+
+HRESULT unregisterServer()
+{
+    if (progIdIsOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
+    const HRESULT hr = UnRegisterTypeLib(LIBID_Corvastel, 2, 0, LOCALE_NEUTRAL, kPlatform);
+    return hr == TYPE_E_REGISTRYACCESS || SUCCEEDED(hr) ? S_OK : SELFREG_E_TYPELIB;
+}
+
+HRESULT registerServer()
+{
+    const std::wstring path = modulePath();
+    ComPtr<ITypeLib> library;
+    if (FAILED(loadOwnTypeLibrary(&library)) ||
+        FAILED(RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr))) {
+        return SELFREG_E_TYPELIB;
+    }
+    for (const ClassEntry& entry : classEntries(path)) {
+        if (writeEntry(entry) != ERROR_SUCCESS) {
+            unregisterServer();  // leave nothing half registered
+            return SELFREG_E_CLASS;
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace
+}  // namespace corvastel::automation
+
+STDAPI DllRegisterServer()
+{
+    return corvastel::automation::guarded(corvastel::automation::registerServer);
+}
+
+STDAPI DllUnregisterServer()
+{
+    return corvastel::automation::guarded(corvastel::automation::unregisterServer);
+}

@@ -1,0 +1,168 @@
+#include "automation/registry_object.h"
+
+#include "automation/dispatch.h"
+#include "automation/error_info.h"
+
+#include <wrl/client.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace corvastel::automation {
+namespace {
+
+corvastel::RegRootKey rootKey(::RegRootKey root) noexcept { return static_cast<corvastel::RegRootKey>(root); }
+
+VARIANT_BOOL variantBool(bool value) noexcept { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
+}  // namespace
+
+RegistryObject::RegistryObject() noexcept { lockModule(); }
+
+RegistryObject::~RegistryObject() { unlockModule(); }
+
+HRESULT RegistryObject::create(REFIID iid, void** object) noexcept
+{
+    auto* created = new (std::nothrow) RegistryObject();
+    if (!created) return E_OUTOFMEMORY;
+    const HRESULT hr = created->QueryInterface(iid, object);
+    created->Release();
+    return hr;
+}
+
+HRESULT RegistryObject::QueryInterface(REFIID iid, void** object)
+{
+    if (!object) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID__clsRegistry)) {
+        *object = static_cast<_clsRegistry*>(this);
+    } else if (IsEqualIID(iid, IID_ISupportErrorInfo)) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG RegistryObject::AddRef() { return ++references_; }
+
+ULONG RegistryObject::Release()
+{
+    const ULONG remaining = --references_;
+    if (remaining == 0) delete this;
+    return remaining;
+}
+
+HRESULT RegistryObject::GetTypeInfoCount(UINT* count)
+{
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
+{
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return registryTypeInfo(info);
+}
+
+HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
+{
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    const HRESULT hr = registryTypeInfo(&info);
+    return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                               EXCEPINFO* exception, UINT* argumentError)
+{
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    const HRESULT hr = registryTypeInfo(&info);
+    if (FAILED(hr)) return hr;
+    return guarded([&] {
+        return invokeWithTypeInfo(info.Get(), static_cast<_clsRegistry*>(this), member, flags, params, result,
+                                  exception, argumentError);
+    });
+}
+
+HRESULT RegistryObject::regDelete_Sub_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+                                          VARIANT* result)
+{
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    return guarded([&] {
+        registry_.regDelete_Sub_Key(rootKey(lngRootKey), view(strRegKeyPath), view(strRegSubKey));
+        return S_OK;
+    });
+}
+
+HRESULT RegistryObject::regDoes_Key_Exist(::RegRootKey* lngRootKey, BSTR* strRegKeyPath, VARIANT_BOOL* result)
+{
+    if (!lngRootKey || !strRegKeyPath || !result) return E_POINTER;
+    *result = VARIANT_FALSE;
+    return guarded([&] {
+        *result = variantBool(registry_.regDoes_Key_Exist(rootKey(*lngRootKey), view(*strRegKeyPath)));
+        return S_OK;
+    });
+}
+
+HRESULT RegistryObject::regQuery_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+                                       VARIANT* result)
+{
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    return guarded([&] {
+        UniqueVariant value;
+        const HRESULT hr = registry_.regQuery_A_Key(rootKey(lngRootKey), view(strRegKeyPath), view(strRegSubKey), value);
+        if (FAILED(hr)) return raiseError(hr);
+        *result = value.release();
+        return S_OK;
+    });
+}
+
+// An omitted lngDataType arrives as a NULL pointer and counts as 0.
+HRESULT RegistryObject::regCreate_Key_Value(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+                                            VARIANT* varRegData, ::RegDataType* lngDataType)
+{
+    if (!varRegData) return E_POINTER;
+    return guarded([&] {
+        auto type = static_cast<corvastel::RegDataType>(lngDataType ? *lngDataType : 0);
+        const HRESULT hr = registry_.regCreate_Key_Value(rootKey(lngRootKey), view(strRegKeyPath),
+                                                         view(strRegSubKey), *varRegData, type);
+        // The type is chosen before the data is converted, so the caller sees it either way.
+        if (lngDataType) *lngDataType = static_cast<::RegDataType>(type);
+        return FAILED(hr) ? raiseError(hr) : S_OK;
+    });
+}
+
+HRESULT RegistryObject::regCreate_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, VARIANT* result)
+{
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    return guarded([&] {
+        registry_.regCreate_A_Key(rootKey(lngRootKey), view(strRegKeyPath));
+        return S_OK;
+    });
+}
+
+HRESULT RegistryObject::regDelete_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegKeyName,
+                                        VARIANT_BOOL* result)
+{
+    if (!result) return E_POINTER;
+    *result = VARIANT_FALSE;
+    return guarded([&] {
+        *result = variantBool(registry_.regDelete_A_Key(rootKey(lngRootKey), view(strRegKeyPath), view(strRegKeyName)));
+        return S_OK;
+    });
+}
+
+HRESULT RegistryObject::InterfaceSupportsErrorInfo(REFIID iid)
+{
+    return IsEqualIID(iid, IID__clsRegistry) ? S_OK : S_FALSE;
+}
+
+}  // namespace corvastel::automation
