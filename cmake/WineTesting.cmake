@@ -4,6 +4,12 @@ set(CORVASTEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Private Wi
 set(CORVASTEL_TEST_LOCALE "en_US.UTF-8" CACHE STRING "Locale the tests pin (ANSI code page 1252, US formats)")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CORVASTEL_WINEPREFIX} WINEDEBUG=-all wine)
+# The prefix is 64-bit; the prefix's own programs of our bitness live here.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\system32")
+else()
+  set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\syswow64")
+endif()
 
 set(_prefix_script "${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh")
 add_test(NAME wine_prefix_up COMMAND ${_prefix_script} up "${CORVASTEL_WINEPREFIX}")
@@ -12,12 +18,20 @@ set_tests_properties(wine_prefix_up PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_prefix_down PROPERTIES FIXTURES_CLEANUP wine)
 
 # corvastel_add_wine_test(<name> <target> [LOCALE <locale>] [ARGS <arg>...])
-function(corvastel_add_wine_test name target)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "LOCALE" "ARGS")
+#   runs one of our executables under Wine;
+# corvastel_add_wine_test(<name> PROGRAM <program> [LOCALE <locale>] [ARGS <arg>...])
+#   runs a program of the prefix (regsvr32.exe, cscript.exe) of our bitness.
+function(corvastel_add_wine_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LOCALE;PROGRAM" "ARGS")
   if(NOT arg_LOCALE)
     set(arg_LOCALE "${CORVASTEL_TEST_LOCALE}")
   endif()
-  add_test(NAME ${name} COMMAND ${target} ${arg_ARGS})
+  if(arg_PROGRAM)
+    set(command ${CMAKE_CROSSCOMPILING_EMULATOR} "${CORVASTEL_WINDOWS_SYSTEM_DIR}\\${arg_PROGRAM}")
+  else()
+    set(command ${arg_UNPARSED_ARGUMENTS})
+  endif()
+  add_test(NAME ${name} COMMAND ${command} ${arg_ARGS})
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine
     ENVIRONMENT "LANG=${arg_LOCALE};LC_ALL=${arg_LOCALE}")

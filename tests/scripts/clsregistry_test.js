@@ -1,0 +1,55 @@
+// Corvastel.clsRegistry as JScript users call it: numbers as JScript holds them, no
+// by-reference arguments, errors caught as exceptions. Prints every failed check and a
+// closing count; exits with 1 when any check failed.
+
+// JScript reads 0x80000001 as a positive double, which no 32-bit argument holds:
+// "| 0" makes it the signed 32-bit value of the root key.
+var HKEY_CURRENT_USER = 0x80000001 | 0;
+var REG_SZ = 1, REG_BINARY = 3, REG_DWORD = 4;
+var TEST_ROOT = "Software\\Corvastel Script Tests";
+
+var passed = 0, failed = 0;
+function check(name, actual, expected) {
+    if (typeof actual === typeof expected && actual === expected) {
+        passed++;
+    } else {
+        failed++;
+        WScript.Echo("FAIL " + name + ": got " + typeof actual + " [" + actual + "], expected " +
+                     typeof expected + " [" + expected + "]");
+    }
+}
+
+var reg = new ActiveXObject("Corvastel.clsRegistry");
+var key = TEST_ROOT + "\\JScript";
+
+reg.regCreate_A_Key(HKEY_CURRENT_USER, key);
+check("new key exists", reg.regDoes_Key_Exist(HKEY_CURRENT_USER, key), true);
+
+reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "Text", "  hello  ");
+reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "Number", 42);
+reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "Fraction", 3.5, REG_DWORD);
+reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "Byte", 255, REG_BINARY);
+reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "NumberAsText", 42, REG_SZ);
+check("string", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Text"), "hello");
+check("number", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Number"), 42);
+check("fraction rounds to even", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Fraction"), 4);
+check("byte", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Byte"), 255);
+check("number stored as text", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "NumberAsText"), "42");
+check("missing value", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Missing"), "");
+
+try {
+    reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "TooBig", 300, REG_BINARY);
+    check("overflow raised", false, true);
+} catch (e) {
+    check("overflow number", e.number, 0x800A0006 | 0);
+    check("overflow description", e.description, "Overflow");
+}
+check("nothing written on overflow", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "TooBig"), "");
+
+reg.regDelete_Sub_Key(HKEY_CURRENT_USER, key, "Text");
+check("value deleted", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Text"), "");
+check("key deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, TEST_ROOT, "JScript"), true);
+check("test root deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, "Software", "Corvastel Script Tests"), true);
+
+WScript.Echo("JScript: " + passed + " passed, " + failed + " failed");
+WScript.Quit(failed > 0 ? 1 : 0);

@@ -1,0 +1,80 @@
+' Corvastel.clsRegistry as VBScript users call it: variables passed by reference,
+' optional arguments left out, errors caught with On Error. Prints every failed check
+' and a closing count; exits with 1 when any check failed.
+Option Explicit
+
+Const HKEY_CURRENT_USER = &H80000001
+Const REG_SZ = 1, REG_BINARY = 3, REG_DWORD = 4, REG_MULTI_SZ = 7
+Const TEST_ROOT = "Software\Corvastel Script Tests"
+
+Dim passed, failed
+passed = 0
+failed = 0
+
+Sub Check(name, actual, expected)
+    If TypeName(actual) = TypeName(expected) And actual = expected Then
+        passed = passed + 1
+    Else
+        failed = failed + 1
+        WScript.Echo "FAIL " & name & ": got " & TypeName(actual) & " [" & actual & "], expected " & _
+                     TypeName(expected) & " [" & expected & "]"
+    End If
+End Sub
+
+Dim reg, shell, key, dataType
+Set reg = CreateObject("Corvastel.clsRegistry")
+Set shell = CreateObject("WScript.Shell")
+key = TEST_ROOT & "\VBScript"
+
+reg.regCreate_A_Key HKEY_CURRENT_USER, key
+Check "new key exists", reg.regDoes_Key_Exist(HKEY_CURRENT_USER, key), True
+Check "missing key does not", reg.regDoes_Key_Exist(HKEY_CURRENT_USER, key & "\missing"), False
+
+' A type of 0 lets the class choose, and the caller's variable receives the choice.
+dataType = 0
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Text", "  hello  ", dataType
+Check "type chosen for text", dataType, CLng(REG_SZ)
+dataType = 0
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Number", "42", dataType
+Check "type chosen for a number", dataType, CLng(REG_DWORD)
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Omitted", 7
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Half", 2.5, REG_DWORD
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Byte", 200, REG_BINARY
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Multi", "a", REG_MULTI_SZ
+
+Check "string read back trimmed", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Text"), "hello"
+Check "number read back", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Number"), CLng(42)
+Check "omitted type", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Omitted"), CLng(7)
+Check "half rounds to even", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Half"), CLng(2)
+Check "byte read back", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Byte"), CLng(200)
+Check "multi-string reads as empty", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Multi"), ""
+Check "missing value reads as empty", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Missing"), ""
+Check "the script host sees the number", shell.RegRead("HKCU\" & key & "\Number"), CLng(42)
+
+' Only conversions raise errors, with the Basic runtime's numbers.
+On Error Resume Next
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "TooBig", 300, REG_BINARY
+Check "overflow number", Err.Number, CLng(6)
+Check "overflow description", Err.Description, "Overflow"
+Err.Clear
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "NotANumber", "abc", REG_DWORD
+Check "type mismatch number", Err.Number, CLng(13)
+Err.Clear
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Null", Null, REG_SZ
+Check "invalid use of Null number", Err.Number, CLng(94)
+Err.Clear
+reg.regQuery_A_Key HKEY_CURRENT_USER, key & "\missing", "x"
+Check "a failed read raises nothing", Err.Number, CLng(0)
+On Error GoTo 0
+Check "nothing written on overflow", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "TooBig"), ""
+
+' regDelete_Sub_Key deletes a value; regDelete_A_Key deletes a subkey.
+reg.regDelete_Sub_Key HKEY_CURRENT_USER, key, "Text"
+Check "value deleted", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Text"), ""
+Check "its key remains", reg.regDoes_Key_Exist(HKEY_CURRENT_USER, key), True
+Check "key deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, TEST_ROOT, "VBScript"), True
+Check "key gone", reg.regDoes_Key_Exist(HKEY_CURRENT_USER, key), False
+Check "test root deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, "Software", "Corvastel Script Tests"), True
+
+WScript.Echo "VBScript: " & passed & " passed, " & failed & " failed"
+If failed > 0 Then WScript.Quit 1
