@@ -1,7 +1,6 @@
 // The Basic-runtime rules of the production conversions, in the US English locale
 // the suite pins, and in German to show that they follow the user's locale.
 
-#include "platform/basic_errors.h"
 #include "platform/value_conversions.h"
 #include "support/variants.h"
 
@@ -140,16 +139,6 @@ TEST(ToLong, CoercesWithBankersRoundingAndBasicErrors)
     EXPECT_EQ(longOf(textVariant(L"").get()), "error 13");
     EXPECT_EQ(longOf(errorVariant(DISP_E_PARAMNOTFOUND).get()), "error 13");
     EXPECT_EQ(longOf(nullVariant().get()), "error 94");
-}
-
-TEST(BasicErrors, CarryBasicNumbersAndDescriptions)
-{
-    EXPECT_EQ(kOverflow, static_cast<HRESULT>(0x800A0006));
-    EXPECT_EQ(kTypeMismatch, static_cast<HRESULT>(0x800A000D));
-    EXPECT_EQ(kInvalidUseOfNull, static_cast<HRESULT>(0x800A005E));
-    EXPECT_EQ(describeBasicError(kOverflow), L"Overflow");
-    EXPECT_EQ(describeBasicError(kTypeMismatch), L"Type mismatch");
-    EXPECT_EQ(describeBasicError(kInvalidUseOfNull), L"Invalid use of Null");
 }
 
 TEST(Ansi, ConvertsThroughCodePage1252)
