@@ -3,6 +3,7 @@
 
 #include "automation/error_info.h"
 #include "automation/module.h"
+#include "platform/owners.h"
 
 #include <olectl.h>
 #include <wrl/client.h>
@@ -52,20 +53,30 @@ LSTATUS writeEntry(const ClassEntry& entry)
                            static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t)));
 }
 
-// The programmatic identifier is removed only while it still leads to this class.
-bool progIdIsOurs()
+// The 32-bit and the 64-bit build each register the class in their own view of the
+// class root, but share the programmatic identifier.
+bool otherBuildIsRegistered()
+{
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    UniqueHkey key;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
+}
+
+// The programmatic identifier is removed only while it leads to this class and no other
+// build of it needs it.
+bool progIdIsOnlyOurs()
 {
     wchar_t classId[64] = {};
     DWORD size = sizeof classId;
     const std::wstring key = std::wstring(kProgId) + L"\\CLSID";
     return RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
                ERROR_SUCCESS &&
-           _wcsicmp(classId, kClassId) == 0;
+           _wcsicmp(classId, kClassId) == 0 && !otherBuildIsRegistered();
 }
 
 HRESULT unregisterServer()
 {
-    if (progIdIsOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
     const HRESULT hr = UnRegisterTypeLib(LIBID_Corvastel, 2, 0, LOCALE_NEUTRAL, kPlatform);
     return hr == TYPE_E_REGISTRYACCESS || SUCCEEDED(hr) ? S_OK : SELFREG_E_TYPELIB;

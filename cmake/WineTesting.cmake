@@ -3,13 +3,16 @@
 set(CORVASTEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Private Wine prefix for tests")
 set(CORVASTEL_TEST_LOCALE "en_US.UTF-8" CACHE STRING "Locale the tests pin (ANSI code page 1252, US formats)")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CORVASTEL_WINEPREFIX} WINEDEBUG=-all wine)
-# The prefix is 64-bit; the prefix's own programs of our bitness live here.
+# The prefix is 64-bit. Wine's plain loader starts programs of the prefix as 32-bit ones
+# (system32 then means syswow64), so 64-bit builds use the 64-bit loader.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  find_program(CORVASTEL_WINE_LOADER wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
   set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\system32")
 else()
+  find_program(CORVASTEL_WINE_LOADER wine REQUIRED)
   set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\syswow64")
 endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CORVASTEL_WINEPREFIX} WINEDEBUG=-all ${CORVASTEL_WINE_LOADER})
 
 set(_prefix_script "${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh")
 add_test(NAME wine_prefix_up COMMAND ${_prefix_script} up "${CORVASTEL_WINEPREFIX}")

@@ -11,22 +11,30 @@
 
 namespace corvastel {
 
-class UniqueBstr {
+// Owns one handle, released by Release when the owner lets go of it.
+template <typename Handle, auto Release>
+class UniqueHandle {
 public:
-    UniqueBstr() noexcept = default;
-    explicit UniqueBstr(BSTR owned) noexcept : value_(owned) {}
-    UniqueBstr(UniqueBstr&& other) noexcept : value_(other.release()) {}
-    UniqueBstr& operator=(UniqueBstr&& other) noexcept { reset(other.release()); return *this; }
-    ~UniqueBstr() { reset(); }
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Handle owned) noexcept : value_(owned) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : value_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept { reset(other.release()); return *this; }
+    ~UniqueHandle() { reset(); }
 
-    BSTR get() const noexcept { return value_; }
-    BSTR* put() noexcept { reset(); return &value_; }
-    BSTR release() noexcept { return std::exchange(value_, nullptr); }
-    void reset(BSTR owned = nullptr) noexcept { SysFreeString(std::exchange(value_, owned)); }
+    Handle get() const noexcept { return value_; }
+    Handle* put() noexcept { reset(); return &value_; }
+    Handle release() noexcept { return std::exchange(value_, nullptr); }
+    void reset(Handle owned = nullptr) noexcept
+    {
+        if (Handle old = std::exchange(value_, owned)) Release(old);
+    }
 
 private:
-    BSTR value_ = nullptr;
+    Handle value_ = nullptr;
 };
+
+using UniqueBstr = UniqueHandle<BSTR, &SysFreeString>;
+using UniqueHkey = UniqueHandle<HKEY, &RegCloseKey>;
 
 class UniqueVariant {
 public:
