@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12, skipping what is there.
+# Further packages to install may be named as arguments.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
   mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   googletest
+  "$@"
 )
 
 missing=()

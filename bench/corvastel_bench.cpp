@@ -1,0 +1,429 @@
+// What each operation of Corvastel.clsRegistry costs, measured in one run: through the
+// vtable, through IDispatch by name as script hosts call (GetIDsOfNames, then Invoke),
+// and with a cached dispatch id; against the floor, the raw advapi32 calls the operation
+// is obliged to make; and against the script host's WScript.Shell and WMI's StdRegProv.
+// Then how the cost grows with the value's size and the key path's depth, and how fast
+// objects are created by ProgID. Prints tables and writes CSV and chart data into the
+// folder given as the only argument. Needs Corvastel.dll registered.
+
+#include <windows.h>
+#include <cguid.h>
+#include <initguid.h>
+
+#include "automation/corvastel_h.h"
+#include "platform/owners.h"
+
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+using Microsoft::WRL::ComPtr;
+using corvastel::allocateBstr;
+using corvastel::UniqueBstr;
+using corvastel::UniqueVariant;
+
+namespace {
+
+const auto kCurrentUser = static_cast<RegRootKey>(0x80000001);
+const char kBenchKey[] = "Software\\Corvastel Bench";
+const wchar_t kBenchKeyW[] = L"Software\\Corvastel Bench";
+
+double secondsNow()
+{
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / frequency;
+}
+
+// Microseconds per call of each candidate. They are timed in turns, so that drift in the
+// machine's speed falls on all of them alike: the median of nine rounds, each round long
+// enough to time well.
+std::vector<double> measureInTurns(const std::vector<std::function<void()>>& calls)
+{
+    long count = 1;
+    for (;;) {
+        const double start = secondsNow();
+        for (long i = 0; i < count; ++i) calls.front()();
+        if (secondsNow() - start > 0.02) break;
+        count *= 2;
+    }
+    std::vector<std::vector<double>> rounds(calls.size());
+    for (int round = 0; round < 9; ++round) {
+        for (size_t candidate = 0; candidate < calls.size(); ++candidate) {
+            const double start = secondsNow();
+            for (long i = 0; i < count; ++i) calls[candidate]();
+            rounds[candidate].push_back((secondsNow() - start) * 1e6 / static_cast<double>(count));
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& times : rounds) {
+        std::sort(times.begin(), times.end());
+        medians.push_back(times[times.size() / 2]);
+    }
+    return medians;
+}
+
+double measure(const std::function<void()>& call) { return measureInTurns({call}).front(); }
+
+// Variants in call order, as a script host passes them.
+std::vector<UniqueVariant> arguments(std::initializer_list<std::function<UniqueVariant()>> makers)
+{
+    std::vector<UniqueVariant> made;
+    for (const auto& make : makers) made.push_back(make());
+    return made;
+}
+
+HRESULT invoke(IDispatch* object, DISPID id, std::vector<UniqueVariant>& args, VARIANT* result)
+{
+    std::vector<VARIANT> reversed;
+    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*it->addressof());
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+}
+
+DISPID idOf(IDispatch* object, const wchar_t* name)
+{
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = DISPID_UNKNOWN;
+    object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+// Calls a method by name each time, as a script host does.
+HRESULT invokeByName(IDispatch* object, const wchar_t* name, std::vector<UniqueVariant>& args, VARIANT* result)
+{
+    return invoke(object, idOf(object, name), args, result);
+}
+
+UniqueVariant text(const std::wstring& value) { return corvastel::textVariant(value); }
+UniqueVariant number(LONG value) { return corvastel::longVariant(value); }
+
+void rawSet(const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+// The floor of a read: open, ask for the size, read, close.
+void rawRead(const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    RegOpenKeyA(HKEY_CURRENT_USER, path, &key);
+    DWORD type = 0, size = 0;
+    RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+    std::string buffer(size, ' ');
+    RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    RegCloseKey(key);
+}
+
+void rawWrite(DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
+    RegSetValueExA(key, "w", 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+// The floor of the deletions: the existence test's open and close, then the deletion.
+template <typename Delete>
+void rawDelete(Delete deletion)
+{
+    HKEY key = nullptr;
+    RegOpenKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
+    RegCloseKey(key);
+    RegOpenKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
+    deletion(key);
+    RegCloseKey(key);
+}
+
+struct Row {
+    std::string section, operation, path;
+    double microseconds;
+    double ratio;
+    std::string reference;
+};
+
+class Bench {
+public:
+    Bench(_clsRegistry* vtable, IDispatch* dispatch) : vtable_(vtable), dispatch_(dispatch) {}
+
+    // One operation by every path, each as a ratio to the floor. The by-name call is kept
+    // for timing the peers against.
+    void operation(const std::string& name, const wchar_t* method, const std::function<void()>& floor,
+                   const std::function<void()>& byVtable, std::vector<UniqueVariant> args,
+                   const std::function<void()>& before = [] {})
+    {
+        const DISPID id = idOf(dispatch_, method);
+        auto byName = [this, method, &args] { invokeByName(dispatch_, method, args, result_.put()); };
+        auto cached = [this, id, &args] { invoke(dispatch_, id, args, result_.put()); };
+        std::vector<std::function<void()>> paths;
+        for (const std::function<void()>& path : {floor, byVtable, std::function<void()>(byName),
+                                                   std::function<void()>(cached)}) {
+            paths.push_back([&before, path] { before(); path(); });
+        }
+        const std::vector<double> times = measureInTurns(paths);
+        const char* names[] = {"raw advapi32 (floor)", "vtable", "IDispatch by name", "IDispatch cached id"};
+        for (size_t path = 0; path < times.size(); ++path) {
+            add({"operations", name, names[path], times[path], times[path] / times[0], "floor"});
+        }
+        byNameCall_[name] = [this, method, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
+            invokeByName(dispatch_, method, *args, result_.put());
+        };
+    }
+
+    // A peer doing the same work, timed in turns with Corvastel called by name, and as a
+    // ratio to it.
+    void peer(const std::string& name, const std::string& peerName, const std::function<HRESULT()>& call)
+    {
+        if (const HRESULT hr = call(); FAILED(hr)) {
+            char reason[64];
+            std::snprintf(reason, sizeof reason, " (fails here: 0x%08lx)", static_cast<unsigned long>(hr));
+            add({"peers", name, peerName + reason, 0, 0, "Corvastel by name"});
+            return;
+        }
+        const std::vector<double> times = measureInTurns({byNameCall_[name], [&] { call(); }});
+        add({"peers", name, peerName, times[1], times[1] / times[0], "Corvastel by name"});
+    }
+
+    void add(Row row)
+    {
+        std::printf("%-11s %-22s %-34s %10.2f us  %8.2f x %s\n", row.section.c_str(), row.operation.c_str(),
+                    row.path.c_str(), row.microseconds, row.ratio, row.reference.c_str());
+        rows_.push_back(std::move(row));
+    }
+
+    void writeCsv(const std::string& path) const
+    {
+        FILE* file = std::fopen(path.c_str(), "w");
+        if (!file) return;
+        std::fprintf(file, "section,operation,path,microseconds_per_call,ratio,reference\n");
+        for (const Row& row : rows_) {
+            std::fprintf(file, "%s,%s,%s,%.3f,%.3f,%s\n", row.section.c_str(), row.operation.c_str(),
+                         row.path.c_str(), row.microseconds, row.ratio, row.reference.c_str());
+        }
+        std::fclose(file);
+    }
+
+    _clsRegistry* vtable_;
+    IDispatch* dispatch_;
+
+private:
+    std::vector<Row> rows_;
+    std::map<std::string, std::function<void()>> byNameCall_;
+    UniqueVariant result_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string outputDirectory = argc > 1 ? argv[1] : ".";
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CLSID classId{};
+    ComPtr<_clsRegistry> vtable;
+    ComPtr<IDispatch> dispatch;
+    if (FAILED(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId)) ||
+        FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&vtable))) ||
+        FAILED(vtable.As(&dispatch))) {
+        std::printf("Corvastel.clsRegistry is not registered\n");
+        return 1;
+    }
+    Bench bench(vtable.Get(), dispatch.Get());
+
+    const std::string greeting = "hello world";
+    const DWORD answer = 42;
+    rawSet("sz", REG_SZ, greeting.c_str(), static_cast<DWORD>(greeting.size() + 1));
+    rawSet("dw", REG_DWORD, &answer, sizeof answer);
+    UniqueBstr path = allocateBstr(kBenchKeyW);
+    UniqueBstr sz = allocateBstr(L"sz"), dw = allocateBstr(L"dw"), w = allocateBstr(L"w"), gone = allocateBstr(L"gone");
+    UniqueBstr sub = allocateBstr(L"sub");
+    UniqueVariant result;
+    auto root = [] { return number(static_cast<LONG>(kCurrentUser)); };
+    auto benchPath = [] { return text(kBenchKeyW); };
+
+    std::printf("%-11s %-22s %-34s %13s  %10s\n", "section", "operation", "path", "per call", "ratio");
+    bench.operation("query REG_SZ", L"regQuery_A_Key", [] { rawRead(kBenchKey, "sz"); },
+                    [&] { vtable->regQuery_A_Key(kCurrentUser, path.get(), sz.get(), result.put()); },
+                    arguments({root, benchPath, [] { return text(L"sz"); }}));
+    bench.operation("query REG_DWORD", L"regQuery_A_Key", [] { rawRead(kBenchKey, "dw"); },
+                    [&] { vtable->regQuery_A_Key(kCurrentUser, path.get(), dw.get(), result.put()); },
+                    arguments({root, benchPath, [] { return text(L"dw"); }}));
+
+    const std::wstring written = L"Corvastel";
+    const std::string writtenAnsi = "Corvastel";
+    const BYTE byte = 7;
+    const struct {
+        const char* name;
+        RegDataType type;
+        std::function<UniqueVariant()> data;
+        std::function<void()> floor;
+    } writes[] = {
+        {"write REG_SZ", static_cast<RegDataType>(REG_SZ), [&] { return text(written); },
+         [&] { rawWrite(REG_SZ, writtenAnsi.c_str(), static_cast<DWORD>(writtenAnsi.size() + 1)); }},
+        {"write REG_DWORD", static_cast<RegDataType>(REG_DWORD), [] { return number(42); },
+         [&] { rawWrite(REG_DWORD, &answer, sizeof answer); }},
+        {"write REG_BINARY", static_cast<RegDataType>(REG_BINARY), [] { return number(7); },
+         [&] { rawWrite(REG_BINARY, &byte, sizeof byte); }},
+    };
+    for (const auto& write : writes) {
+        UniqueVariant data = write.data();
+        bench.operation(write.name, L"regCreate_Key_Value", write.floor,
+                        [&] {
+                            RegDataType type = write.type;
+                            vtable->regCreate_Key_Value(kCurrentUser, path.get(), w.get(), data.addressof(), &type);
+                        },
+                        arguments({root, benchPath, [] { return text(L"w"); }, write.data,
+                                   [&] { return number(write.type); }}));
+    }
+
+    bench.operation("create key", L"regCreate_A_Key",
+                    [] {
+                        HKEY key = nullptr;
+                        RegCreateKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
+                        RegCloseKey(key);
+                    },
+                    [&] { vtable->regCreate_A_Key(kCurrentUser, path.get(), result.put()); }, arguments({root, benchPath}));
+    bench.operation("test key", L"regDoes_Key_Exist",
+                    [] {
+                        HKEY key = nullptr;
+                        RegOpenKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
+                        RegCloseKey(key);
+                    },
+                    [&] {
+                        RegRootKey rootKey = kCurrentUser;
+                        BSTR keyPath = path.get();
+                        VARIANT_BOOL exists;
+                        vtable->regDoes_Key_Exist(&rootKey, &keyPath, &exists);
+                    },
+                    arguments({root, benchPath}));
+    // Each deletion needs something to delete: every round first writes it back.
+    const auto restoreValue = [&] { rawSet("gone", REG_DWORD, &answer, sizeof answer); };
+    bench.operation("delete value", L"regDelete_Sub_Key",
+                    [] { rawDelete([](HKEY key) { RegDeleteValueA(key, "gone"); }); },
+                    [&] { vtable->regDelete_Sub_Key(kCurrentUser, path.get(), gone.get(), result.put()); },
+                    arguments({root, benchPath, [] { return text(L"gone"); }}), restoreValue);
+    const auto restoreKey = [] {
+        HKEY key = nullptr;
+        RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Corvastel Bench\\sub", &key);
+        RegCloseKey(key);
+    };
+    VARIANT_BOOL deleted;
+    bench.operation("delete key", L"regDelete_A_Key", [] { rawDelete([](HKEY key) { RegDeleteKeyA(key, "sub"); }); },
+                    [&] { vtable->regDelete_A_Key(kCurrentUser, path.get(), sub.get(), &deleted); },
+                    arguments({root, benchPath, [] { return text(L"sub"); }}), restoreKey);
+
+    // The script host's own registry object, called by name as a script calls it.
+    ComPtr<IDispatch> shell;
+    CLSID shellId{};
+    if (SUCCEEDED(CLSIDFromProgID(L"WScript.Shell", &shellId))) {
+        CoCreateInstance(shellId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shell));
+    }
+    const std::wstring shellKey = std::wstring(L"HKCU\\") + kBenchKeyW + L"\\";
+    auto shellCall = [&](const wchar_t* method, std::vector<UniqueVariant> args) {
+        return [&, method, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
+            return shell ? invokeByName(shell.Get(), method, *args, result.put()) : E_NOINTERFACE;
+        };
+    };
+    bench.peer("query REG_SZ", "WScript.Shell RegRead", shellCall(L"RegRead", arguments({[&] { return text(shellKey + L"sz"); }})));
+    bench.peer("query REG_DWORD", "WScript.Shell RegRead", shellCall(L"RegRead", arguments({[&] { return text(shellKey + L"dw"); }})));
+    bench.peer("write REG_SZ", "WScript.Shell RegWrite",
+               shellCall(L"RegWrite", arguments({[&] { return text(shellKey + L"w"); }, [&] { return text(written); },
+                                                 [] { return text(L"REG_SZ"); }})));
+    bench.peer("write REG_DWORD", "WScript.Shell RegWrite",
+               shellCall(L"RegWrite", arguments({[&] { return text(shellKey + L"w"); }, [] { return number(42); },
+                                                 [] { return text(L"REG_DWORD"); }})));
+
+    // WMI's registry provider, where the platform has it.
+    ComPtr<IDispatch> provider;
+    CoGetObject(L"winmgmts:root\\default:StdRegProv", nullptr, IID_PPV_ARGS(&provider));
+    UniqueVariant out;
+    auto providerCall = [&](const wchar_t* method, std::vector<UniqueVariant> args, bool withOut) {
+        return [&, method, withOut, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
+            if (!provider) return E_NOINTERFACE;
+            std::vector<UniqueVariant>& call = *args;
+            if (withOut) {
+                VARIANT reference;
+                V_VT(&reference) = VT_BYREF | VT_VARIANT;
+                V_VARIANTREF(&reference) = out.addressof();
+                *call.back().put() = reference;
+            }
+            return invokeByName(provider.Get(), method, call, result.put());
+        };
+    };
+    bench.peer("query REG_SZ", "StdRegProv GetStringValue",
+               providerCall(L"GetStringValue", arguments({root, benchPath, [] { return text(L"sz"); }, [] { return UniqueVariant(); }}), true));
+    bench.peer("write REG_SZ", "StdRegProv SetStringValue",
+               providerCall(L"SetStringValue", arguments({root, benchPath, [] { return text(L"w"); }, [&] { return text(written); }}), false));
+    bench.peer("create key", "StdRegProv CreateKey", providerCall(L"CreateKey", arguments({root, benchPath}), false));
+
+    // How the cost grows: with the string's length, and with the key path's depth.
+    FILE* sizes = std::fopen((outputDirectory + "/scale-size.dat").c_str(), "w");
+    double previousTime = 0, previousSize = 0;
+    for (const DWORD length : {1u, 16u, 256u, 4096u, 16384u, 32766u}) {
+        const std::string value = std::string(length, 'x') + '\0';
+        rawSet("long", REG_SZ, value.data(), length + 1);
+        UniqueBstr name = allocateBstr(L"long");
+        const std::vector<double> times = measureInTurns(
+            {[] { rawRead(kBenchKey, "long"); },
+             [&] { vtable->regQuery_A_Key(kCurrentUser, path.get(), name.get(), result.put()); }});
+        const double floorTime = times[0], time = times[1];
+        const double growth = previousTime > 0 ? std::log(time / previousTime) / std::log(length / previousSize) : 0;
+        bench.add({"scale", "REG_SZ " + std::to_string(length) + " chars", "vtable", time, time / floorTime,
+                   "floor; growth exponent " + std::to_string(growth).substr(0, 4)});
+        if (sizes) std::fprintf(sizes, "%lu %.3f %.3f\n", static_cast<unsigned long>(length), time, floorTime);
+        previousTime = time;
+        previousSize = length;
+    }
+    if (sizes) std::fclose(sizes);
+
+    FILE* depths = std::fopen((outputDirectory + "/scale-depth.dat").c_str(), "w");
+    for (const int depth : {1, 2, 4, 8, 16, 32}) {
+        std::string deep = kBenchKey;
+        for (int level = 1; level < depth; ++level) deep += "\\" + std::to_string(level);
+        HKEY key = nullptr;
+        RegCreateKeyA(HKEY_CURRENT_USER, deep.c_str(), &key);
+        RegSetValueExA(key, "dw", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&answer), sizeof answer);
+        RegCloseKey(key);
+        UniqueBstr deepPath = allocateBstr(std::wstring(deep.begin(), deep.end()));
+        const std::vector<double> times = measureInTurns(
+            {[&] { rawRead(deep.c_str(), "dw"); },
+             [&] { vtable->regQuery_A_Key(kCurrentUser, deepPath.get(), dw.get(), result.put()); }});
+        const double floorTime = times[0], time = times[1];
+        bench.add({"scale", "depth " + std::to_string(depth), "vtable", time, time / floorTime, "floor"});
+        if (depths) std::fprintf(depths, "%d %.3f %.3f\n", depth, time, floorTime);
+    }
+    if (depths) std::fclose(depths);
+
+    const double creation = measure([&] {
+        CLSID id{};
+        ComPtr<_clsRegistry> created;
+        CLSIDFromProgID(L"Corvastel.clsRegistry", &id);
+        CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created));
+    });
+    bench.add({"scale", "create by ProgID", std::to_string(static_cast<long>(1e6 / creation)) + " objects/s", creation,
+               0, "-"});
+
+    bench.writeCsv(outputDirectory + "/results.csv");
+    RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kBenchKey);
+    vtable.Reset();
+    dispatch.Reset();
+    shell.Reset();
+    provider.Reset();
+    CoUninitialize();
+    return 0;
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the 32-bit Corvastel.dll, registers it in the private Wine prefix and measures
+# every operation against the raw registry calls and the script host's own objects.
+# Writes build/bench/results.csv, script-loops.csv and docs/bench-scale.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh gnuplot-nox
+cmake --preset x86 >/dev/null
+cmake --build --preset x86 --target dist corvastel_bench
+
+prefix=$(realpath -m build/wineprefix)
+out=$(realpath -m build/bench)
+mkdir -p "$out"
+scripts/wine-prefix.sh up "$prefix"
+trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
+run() { env WINEPREFIX="$prefix" WINEDEBUG=-all LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 wine "$@"; }
+dll="Z:$(realpath dist/x86/Corvastel.dll)"
+
+run 'C:\windows\syswow64\regsvr32.exe' /s "$dll"
+run build/x86/bin/corvastel_bench.exe "Z:$out"
+echo
+run 'C:\windows\syswow64\cscript.exe' //nologo "Z:$(realpath bench/script_loops.vbs)" | tr -d '\r' | tee "$out/script-loops.csv"
+run 'C:\windows\syswow64\regsvr32.exe' /u /s "$dll"
+
+gnuplot <<GNUPLOT
+set terminal pngcairo noenhanced size 900,420 font "sans,10"
+set output "docs/bench-scale.png"
+set multiplot layout 1,2 title "Corvastel regQuery_A_Key under Wine (32-bit build): cost per call"
+set logscale x
+set yrange [0:*]
+set xlabel "REG_SZ length (characters)"
+set ylabel "microseconds per call"
+set key bottom right
+plot "$out/scale-size.dat" using 1:2 with linespoints title "Corvastel (vtable)", \
+     "" using 1:3 with linespoints title "raw advapi32 floor"
+unset logscale
+set logscale x 2
+set xlabel "key path depth (levels)"
+plot "$out/scale-depth.dat" using 1:2 with linespoints title "Corvastel (vtable)", \
+     "" using 1:3 with linespoints title "raw advapi32 floor"
+unset multiplot
+GNUPLOT
+echo "chart: docs/bench-scale.png; data: $out"
