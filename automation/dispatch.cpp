@@ -95,13 +95,20 @@ HRESULT invokeWithTypeInfo(ITypeInfo* info, IDispatch* object, DISPID member, WO
     if (!params || !function.get()) {
         return info->Invoke(object, member, flags, params, result, exception, argumentError);
     }
+    if ((params->cArgs && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
+        (params->cNamedArgs && !params->rgdispidNamedArgs)) {
+        return E_INVALIDARG;
+    }
 
     std::vector<VARIANT> arguments(params->rgvarg, params->rgvarg + params->cArgs);
     std::vector<std::unique_ptr<AdaptedArgument>> adapted;
     for (UINT index = 0; index < params->cArgs; ++index) {
         VARIANT& argument = arguments[index];
         const UINT parameter = parameterOf(*params, index);
-        if (V_VT(&argument) != (VT_BYREF | VT_VARIANT) || parameter >= UINT(function.get()->cParams)) continue;
+        if (V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument) ||
+            parameter >= UINT(function.get()->cParams)) {
+            continue;
+        }
         const TYPEDESC& declared = function.get()->lprgelemdescParam[parameter].tdesc;
         const VARTYPE type = scalarType(info, declared);
         if (type == VT_EMPTY) continue;

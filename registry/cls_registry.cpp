@@ -42,6 +42,11 @@ ScopedKey clsRegistry::open(RegRootKey root, std::wstring_view path)
     return registry_.open(rootKeyHandle(root), conversions_.toAnsi(path));
 }
 
+ScopedKey clsRegistry::create(RegRootKey root, std::wstring_view path)
+{
+    return registry_.create(rootKeyHandle(root), conversions_.toAnsi(path));
+}
+
 bool clsRegistry::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
 {
     // Existence is judged by the handle alone, not by the status.
@@ -67,7 +72,8 @@ bool clsRegistry::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRe
 
 void clsRegistry::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
 {
-    const ScopedKey key = registry_.create(rootKeyHandle(lngRootKey), conversions_.toAnsi(strRegKeyPath));
+    // Creating the key is the whole operation; leaving the scope closes it again.
+    const ScopedKey key = create(lngRootKey, strRegKeyPath);
 }
 
 HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
@@ -124,7 +130,7 @@ HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_vie
         lngDataType = static_cast<RegDataType>(conversions_.isNumeric(varRegData) ? REG_DWORD : REG_SZ);
     }
     const std::string name = conversions_.toAnsi(strRegSubKey);
-    const ScopedKey key = registry_.create(rootKeyHandle(lngRootKey), conversions_.toAnsi(strRegKeyPath));
+    const ScopedKey key = create(lngRootKey, strRegKeyPath);
     switch (lngDataType) {
     case REG_BINARY: return writeByte(key, name, varRegData);
     case REG_DWORD: return writeLong(key, name, varRegData);

@@ -47,6 +47,7 @@ public:
 
 private:
     ScopedKey open(RegRootKey root, std::wstring_view path);
+    ScopedKey create(RegRootKey root, std::wstring_view path);
     HRESULT readString(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result);
     void readNumber(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result);
     HRESULT writeByte(const ScopedKey& key, const std::string& name, const VARIANT& data);

@@ -239,6 +239,20 @@ TEST_F(Dispatch, OmittedAndNamedTypesWork)
     EXPECT_EQ(key_.read("m"), (RawValue{REG_MULTI_SZ, "b\0"s}));
 }
 
+TEST_F(Dispatch, MalformedArgumentListsAreRefused)
+{
+    DISPPARAMS noArray{nullptr, nullptr, 3, 0};
+    UniqueVariant result;
+    EXPECT_EQ(object_->Invoke(idOf(L"regQuery_A_Key"), IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr,
+                              nullptr),
+              E_INVALIDARG);
+    VARIANT arguments[2];
+    DISPPARAMS noNames{arguments, nullptr, 2, 1};
+    EXPECT_EQ(object_->Invoke(idOf(L"regCreate_A_Key"), IID_NULL, 0, DISPATCH_METHOD, &noNames, result.put(), nullptr,
+                              nullptr),
+              E_INVALIDARG);
+}
+
 TEST_F(Dispatch, ConversionFailuresBecomeExceptions)
 {
     UniqueVariant result;
