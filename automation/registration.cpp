@@ -23,8 +23,10 @@ const wchar_t kLibraryId[] = L"{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}";
 
 #ifdef _WIN64
 const SYSKIND kPlatform = SYS_WIN64;
+const wchar_t kTypeLibraryKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}\\2.0\\0\\win64";
 #else
 const SYSKIND kPlatform = SYS_WIN32;
+const wchar_t kTypeLibraryKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}\\2.0\\0\\win32";
 #endif
 
 struct ClassEntry {
@@ -74,12 +76,19 @@ bool progIdIsOnlyOurs()
            _wcsicmp(classId, kClassId) == 0 && !otherBuildIsRegistered();
 }
 
+bool typeLibraryIsRegistered()
+{
+    UniqueHkey key;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kTypeLibraryKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
 HRESULT unregisterServer()
 {
     if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
-    const HRESULT hr = UnRegisterTypeLib(LIBID_Corvastel, 2, 0, LOCALE_NEUTRAL, kPlatform);
-    return hr == TYPE_E_REGISTRYACCESS || SUCCEEDED(hr) ? S_OK : SELFREG_E_TYPELIB;
+    // Judged by what is left, so that unregistering twice succeeds as well.
+    UnRegisterTypeLib(LIBID_Corvastel, 2, 0, LOCALE_NEUTRAL, kPlatform);
+    return typeLibraryIsRegistered() ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT registerServer()

@@ -8,6 +8,7 @@
 
 #include "automation/corvastel_h.h"
 #include "platform/owners.h"
+#include "support/corvastel_dll.h"
 #include "support/test_key.h"
 #include "support/variants.h"
 
@@ -26,11 +27,7 @@ namespace {
 const LONG kCurrentUser = static_cast<LONG>(0x80000001);
 const HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
 
-HMODULE library()
-{
-    static HMODULE module = LoadLibraryW(L"Corvastel.dll");
-    return module;
-}
+HMODULE library() { return corvastelDll(); }
 
 template <typename Function>
 Function* exported(const char* name)
@@ -40,10 +37,8 @@ Function* exported(const char* name)
 
 ComPtr<IClassFactory> classFactory()
 {
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(exported<HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**)>("DllGetClassObject")(
-                  CLSID_clsRegistry, IID_PPV_ARGS(&factory)),
-              S_OK);
+    ComPtr<IClassFactory> factory = corvastelClassFactory();
+    EXPECT_TRUE(factory);
     return factory;
 }
 
@@ -125,7 +120,9 @@ TEST_F(Automation, VtableCallsReachTheRegistry)
 
 TEST_F(Automation, NullOutputPointersAreRefused)
 {
+    EXPECT_EQ(object_->regDelete_Sub_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regQuery_A_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->regCreate_A_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regDoes_Key_Exist(nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regCreate_Key_Value(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regDelete_A_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr), E_POINTER);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # check_binary.sh OBJDUMP BITS FILE...
-# Each file may import only system DLLs and must be built for ASLR and DEP
-# (and high-entropy ASLR when 64-bit).
+# Each file may import only system DLLs, must be built for ASLR and DEP (and
+# high-entropy ASLR when 64-bit), and must carry the stack protector's guard.
 set -euo pipefail
 objdump=$1 bits=$2
 shift 2
@@ -21,6 +21,10 @@ for file in "$@"; do
       echo "FAIL $file lacks $flag"; failures=$((failures + 1))
     fi
   done
+  symbols=$("$objdump" -t "$file")
+  if ! grep -q '__stack_chk_guard' <<<"$symbols"; then
+    echo "FAIL $file has no stack protector"; failures=$((failures + 1))
+  fi
   echo "checked $file"
 done
 echo "$# files checked, $failures problems"

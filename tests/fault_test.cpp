@@ -122,6 +122,41 @@ TEST_P(FaultTest, EachFailedCallGivesTheFailureOutcomeAndLeaksNothing)
     }
 }
 
+// Another writer changes the value after its size was read and before the read itself.
+// The read uses a buffer of the size first reported, so a value that grew fails to read
+// and one that shrank reads as it now is; nothing is read or written past the buffer.
+TEST(ValueChangedBetweenSizeAndRead, GrownValuesFailAndShrunkOnesReadAsTheyAre)
+{
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string before;
+        DWORD typeAfter;
+        std::string after;
+        const char* expected;
+    } races[] = {
+        {"string grows", REG_SZ, "abc\0"s, REG_SZ, std::string(70000, 'x') + '\0', "\"\""},
+        {"string shrinks", REG_SZ, "abcdef\0"s, REG_SZ, "ab\0"s, "\"ab\""},
+        {"string becomes a number", REG_SZ, "abc\0"s, REG_DWORD, "\x41\x42\0\0"s, "\"AB\""},
+        {"binary grows", REG_BINARY, "\x01\x02"s, REG_BINARY, "\x01\x02\x03\x04\x05\x06"s, "\"\""},
+        {"binary shrinks", REG_BINARY, "\x01\x02\x03\x04"s, REG_BINARY, "\x05"s, "I4 5"},
+        {"number grows", REG_DWORD, "\x2a\0\0\0"s, REG_DWORD, "\x01\0\0\0\0\0\0\0"s, "\"\""},
+    };
+    for (const auto& race : races) {
+        SCOPED_TRACE(race.name);
+        const TestKey key;
+        key.write("v", race.type, race.before);
+        CountingRegistry registry;
+        // open, query for the size, query for the data, close: change it before the data.
+        registry.beforeCall(2, [&] { key.write("v", race.typeAfter, race.after); });
+        clsRegistry reg(registry);
+        UniqueVariant result;
+        EXPECT_EQ(reg.regQuery_A_Key(currentUser, key.path(), L"v", result), S_OK);
+        EXPECT_EQ(describe(result.get()), race.expected);
+        EXPECT_EQ(registry.openHandles(), 0u);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllOperations, FaultTest, ::testing::ValuesIn(kScenarios),
                          [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 

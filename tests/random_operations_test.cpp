@@ -9,6 +9,7 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "support/corvastel_dll.h"
 #include "support/registry_model.h"
 #include "support/test_key.h"
 #include "support/variants.h"
@@ -31,7 +32,7 @@ namespace {
 
 const std::uint64_t kFixedSeed = 20261206;
 std::uint64_t requestedSeed = 0;
-long requestedOperations = 2000;
+long requestedOperations = 0;
 
 const LONG kCurrentUser = static_cast<LONG>(0x80000001);
 
@@ -399,12 +400,8 @@ TEST(RandomOperations, AgreeWithTheModel)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        ComPtr<IClassFactory> factory;
-        using GetClassObject = HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**);
-        auto* getClassObject = reinterpret_cast<GetClassObject*>(
-            reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"Corvastel.dll"), "DllGetClassObject")));
-        ASSERT_NE(getClassObject, nullptr);
-        ASSERT_EQ(getClassObject(CLSID_clsRegistry, IID_PPV_ARGS(&factory)), S_OK);
+        const ComPtr<IClassFactory> factory = corvastelClassFactory();
+        ASSERT_TRUE(factory);
         ComPtr<IDispatch> object;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
 
@@ -425,9 +422,9 @@ TEST(RandomOperations, AgreeWithTheModel)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    corvastel::testing::requestedOperations = corvastel::testing::operationsOption(argc, argv, 2000);
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--seed=", 7) == 0) corvastel::testing::requestedSeed = std::strtoull(argv[i] + 7, nullptr, 10);
-        if (std::strncmp(argv[i], "--operations=", 13) == 0) corvastel::testing::requestedOperations = std::strtol(argv[i] + 13, nullptr, 10);
     }
     return RUN_ALL_TESTS();
 }

@@ -8,6 +8,12 @@ void CountingRegistry::failCall(std::size_t index, LONG status)
     failStatus_ = status;
 }
 
+void CountingRegistry::beforeCall(std::size_t index, std::function<void()> action)
+{
+    actionIndex_ = index;
+    action_ = std::move(action);
+}
+
 std::string CountingRegistry::callSequence() const
 {
     std::string names;
@@ -18,6 +24,7 @@ std::string CountingRegistry::callSequence() const
 bool CountingRegistry::shouldFail(const char* call)
 {
     calls_.emplace_back(call);
+    if (calls_.size() - 1 == actionIndex_) action_();
     return calls_.size() - 1 == failIndex_;
 }
 

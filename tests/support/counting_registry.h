@@ -5,6 +5,7 @@
 #include "platform/registry_api.h"
 
 #include <cstddef>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ public:
     // The index, in call order, of the call to fail, and the status it returns. A
     // failed call does nothing else, except close, which still releases the handle.
     void failCall(std::size_t index, LONG status = ERROR_ACCESS_DENIED);
+    // Runs action just before the call at index reaches the registry, as another thread could.
+    void beforeCall(std::size_t index, std::function<void()> action);
 
     // The calls made so far, by name, in order.
     const std::vector<std::string>& calls() const { return calls_; }
@@ -45,6 +48,8 @@ private:
     std::vector<std::string> calls_;
     std::multiset<HKEY> live_;
     std::size_t failIndex_ = SIZE_MAX;
+    std::size_t actionIndex_ = SIZE_MAX;
+    std::function<void()> action_;
     LONG failStatus_ = ERROR_SUCCESS;
     std::size_t misuses_ = 0;
 };
