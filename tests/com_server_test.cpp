@@ -7,6 +7,7 @@
 
 #include "automation/corvastel_h.h"
 #include "platform/owners.h"
+#include "support/processes.h"
 #include "support/test_key.h"
 
 #include <gtest/gtest.h>
@@ -28,30 +29,12 @@ const wchar_t kInterfaceKey[] = L"Interface\\{46A34E6F-0AA7-48F3-8E8D-4A8CBB2369
 const wchar_t kTypeLibKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}";
 const wchar_t kProgId[] = L"Corvastel.clsRegistry";
 
-std::wstring dllPath()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path, length);
-    return directory.substr(0, directory.find_last_of(L'\\') + 1) + L"Corvastel.dll";
-}
+std::wstring dllPath() { return besideThisProgram(L"Corvastel.dll"); }
 
 // Runs this prefix's regsvr32 of our own bitness; returns its exit code.
 DWORD regsvr32(const std::wstring& options)
 {
-    std::wstring command = L"regsvr32.exe " + options + L" \"" + dllPath() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return GetLastError();
-    }
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode;
+    return runToEnd(L"regsvr32.exe " + options + L" \"" + dllPath() + L"\"");
 }
 
 std::wstring classesValue(const std::wstring& key, const wchar_t* name = nullptr)

@@ -1,0 +1,59 @@
+// RegisterCorvastel.exe [/u] [Corvastel.dll]: registers Corvastel.dll (by default the
+// one beside this program) for the current user only, or with /u unregisters it, with no
+// administrator rights needed. It runs the DLL's own registration with the class root
+// mapped to the user's classes (HKEY_CURRENT_USER\Software\Classes), so the user gets
+// exactly the entries a machine-wide registration makes, type library included.
+
+#include "platform/owners.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::wstring besideThisProgram(const wchar_t* file)
+{
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring program(path, length);
+    return program.substr(0, program.find_last_of(L'\\') + 1) + file;
+}
+
+// Runs the DLL's DllRegisterServer or DllUnregisterServer against the user's classes.
+HRESULT registerForUser(const std::wstring& dll, bool unregister)
+{
+    const HMODULE module = LoadLibraryW(dll.c_str());
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    using Entry = HRESULT STDAPICALLTYPE();
+    auto* entry = reinterpret_cast<Entry*>(reinterpret_cast<void*>(
+        GetProcAddress(module, unregister ? "DllUnregisterServer" : "DllRegisterServer")));
+    HRESULT hr = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    corvastel::UniqueHkey userClasses;
+    if (entry && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                 userClasses.put(), nullptr) == ERROR_SUCCESS &&
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses.get()) == ERROR_SUCCESS) {
+        hr = entry();
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+    FreeLibrary(module);
+    return hr;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    bool unregister = false;
+    std::wstring dll = besideThisProgram(L"Corvastel.dll");
+    for (int i = 1; i < argc; ++i) {
+        if (_wcsicmp(argv[i], L"/u") == 0) {
+            unregister = true;
+        } else {
+            dll = argv[i];
+        }
+    }
+    const HRESULT hr = registerForUser(dll, unregister);
+    std::wprintf(L"%ls %ls for the current user: %ls (0x%08lx)\n", unregister ? L"Unregistering" : L"Registering",
+                 dll.c_str(), SUCCEEDED(hr) ? L"done" : L"failed", static_cast<unsigned long>(hr));
+    return SUCCEEDED(hr) ? 0 : 1;
+}
