@@ -1,4 +1,4 @@
-// Run with nothing registered (tests/side_by_side): a host that activates the
+// Run with nothing registered (release): a host that activates the
 // Corvastel.manifest of dist/<arch> creates the class by CLSID and by ProgID, from the DLL
 // beside the manifest. The manifest's path comes as --manifest=PATH.
 

@@ -1,5 +1,5 @@
 // Run with the 32-bit and the 64-bit Corvastel.dll registered in one 64-bit prefix at
-// once (tests/side_by_side): the ProgID gives each bitness the DLL of its own, and what
+// once (release): the ProgID gives each bitness the DLL of its own, and what
 // that DLL writes below HKEY_LOCAL_MACHINE\Software lands in its bitness's registry view.
 
 #include <windows.h>

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# uninstall.sh PREFIX FOLDER MODE: runs the uninstaller of FOLDER silently in MODE
+# (AllUsers or CurrentUser) and waits for it: it copies itself away, returns at once and
+# removes itself last.
+set -euo pipefail
+export WINEPREFIX=$1 WINEDEBUG=-all
+folder=$2 mode=$3
+uninstaller=$(winepath -u "$folder\\Uninstall.exe")
+wine "$folder\\Uninstall.exe" /S "/$mode"
+for _ in $(seq 120); do
+  [ -e "$uninstaller" ] || exit 0
+  sleep 0.5
+done
+echo "the uninstaller is still there after a minute"
+exit 1
