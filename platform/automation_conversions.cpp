@@ -41,6 +41,17 @@ HRESULT resolve(const VARIANT& value, UniqueVariant& plain)
     return defaultValueOf(V_DISPATCH(&plain.get()), plain);
 }
 
+bool isIntegerType(VARTYPE type)
+{
+    switch (type) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Basic's CStr, CByte and CLng: Null is its own error, error values are never
 // numbers, and everything else is the automation coercion in the user's locale.
 HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant& result)
@@ -51,6 +62,14 @@ HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant
     case VT_NULL: return kInvalidUseOfNull;
     case VT_ERROR: return kTypeMismatch;
     default: break;
+    }
+    if (target != VT_BSTR && isIntegerType(V_VT(&plain.get()))) {
+        // Wine coerces between integer types of one size by copying the bits (3000000000 as
+        // VT_UI4 becomes -1294967296) where Windows reports an overflow. A double holds every
+        // 32-bit integer exactly, so going through one range-checks the same on both.
+        if (const HRESULT hr = VariantChangeType(plain.addressof(), plain.addressof(), 0, VT_R8); FAILED(hr)) {
+            return basicError(hr);
+        }
     }
     const HRESULT hr = VariantChangeTypeEx(result.put(), const_cast<VARIANT*>(&plain.get()), LOCALE_USER_DEFAULT, flags, target);
     return FAILED(hr) ? basicError(hr) : S_OK;

@@ -126,6 +126,23 @@ TEST(ToByte, CoercesWithBankersRoundingAndBasicErrors)
     EXPECT_EQ(byteOf(nullVariant().get()), "error 94");
 }
 
+TEST(ToLongAndToByte, OverflowForEveryIntegerTypeOutOfRange)
+{
+    UniqueVariant big;
+    V_UI4(big.put()) = 3000000000u;
+    V_VT(big.addressof()) = VT_UI4;
+    EXPECT_EQ(longOf(big.get()), "error 6");
+    UniqueVariant negative;
+    V_I1(negative.put()) = -5;
+    V_VT(negative.addressof()) = VT_I1;
+    EXPECT_EQ(byteOf(negative.get()), "error 6");
+    EXPECT_EQ(longOf(negative.get()), "-5");
+    UniqueVariant huge;
+    V_I8(huge.put()) = 1LL << 40;
+    V_VT(huge.addressof()) = VT_I8;
+    EXPECT_EQ(longOf(huge.get()), "error 6");
+}
+
 TEST(ToLong, CoercesWithBankersRoundingAndBasicErrors)
 {
     EXPECT_EQ(longOf(doubleVariant(2.5).get()), "2");

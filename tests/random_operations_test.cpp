@@ -66,7 +66,7 @@ public:
 
     Datum make()
     {
-        switch (pick(16)) {
+        switch (pick(17)) {
         case 0: return {UniqueVariant(), true, text(L""), number(0), number(0)};
         case 1: return {nullVariant(), false, error(94), error(94), error(94)};
         case 2: {
@@ -118,6 +118,7 @@ public:
             const auto& chosen = strings[pick(std::size(strings))];
             return {textVariant(chosen.text), chosen.numeric, text(chosen.text), chosen.asLong, chosen.asByte};
         }
+        case 16: return otherNumericType();
         case 13: {
             const std::wstring embedded(L"a\0b", 3);
             return {textVariant(embedded), false, text(embedded), error(13), error(13)};
@@ -134,6 +135,47 @@ public:
     size_t pick(size_t count) { return static_cast<size_t>(random_() % count); }
 
 private:
+    // Every other numeric variant type, holding a whole number that type can hold.
+    Datum otherNumericType()
+    {
+        static const VARTYPE types[] = {VT_UI1, VT_I1, VT_UI2, VT_UI4, VT_I8, VT_UI8, VT_INT, VT_UINT, VT_R4};
+        const VARTYPE type = types[pick(std::size(types))];
+        const LONGLONG value = type == VT_I1 ? static_cast<LONGLONG>(pick(256)) - 128
+                             : type == VT_UI1 ? static_cast<LONGLONG>(pick(256))
+                             : type == VT_R4 ? static_cast<LONGLONG>(pick(2001)) - 1000
+                             : static_cast<LONGLONG>(random_() % (1ULL << 34)) - (type == VT_I8 || type == VT_INT ? (1LL << 33) : 0);
+        UniqueVariant variant;
+        VARIANT* raw = variant.put();
+        switch (type) {
+        case VT_UI1: V_UI1(raw) = static_cast<BYTE>(value); break;
+        case VT_I1: V_I1(raw) = static_cast<CHAR>(value); break;
+        case VT_UI2: V_UI2(raw) = static_cast<USHORT>(value); break;
+        case VT_UI4: V_UI4(raw) = static_cast<ULONG>(value); break;
+        case VT_I8: V_I8(raw) = value; break;
+        case VT_UI8: V_UI8(raw) = static_cast<ULONGLONG>(value); break;
+        case VT_INT: V_INT(raw) = static_cast<INT>(value); break;
+        case VT_UINT: V_UINT(raw) = static_cast<UINT>(value); break;
+        default: V_R4(raw) = static_cast<FLOAT>(value); break;
+        }
+        V_VT(raw) = type;
+        // What the variant really holds, after the narrowing above.
+        LONGLONG held = 0;
+        switch (type) {
+        case VT_UI1: held = V_UI1(raw); break;
+        case VT_I1: held = V_I1(raw); break;
+        case VT_UI2: held = V_UI2(raw); break;
+        case VT_UI4: held = V_UI4(raw); break;
+        case VT_I8: held = V_I8(raw); break;
+        case VT_UI8: held = static_cast<LONGLONG>(V_UI8(raw)); break;
+        case VT_INT: held = V_INT(raw); break;
+        case VT_UINT: held = V_UINT(raw); break;
+        default: held = static_cast<LONGLONG>(V_R4(raw)); break;
+        }
+        const bool fitsLong = held >= INT32_MIN && held <= INT32_MAX;
+        return {std::move(variant), true, text(std::to_wstring(held)),
+                fitsLong ? number(static_cast<LONG>(held)) : error(6), byteOf(fitsLong ? static_cast<LONG>(held) : -1)};
+    }
+
     std::mt19937_64& random_;
 };
 
