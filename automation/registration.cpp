@@ -17,17 +17,21 @@ namespace corvastel::automation {
 namespace {
 
 const wchar_t kProgId[] = L"Corvastel.clsRegistry";
-const wchar_t kClassKey[] = L"CLSID\\{6A7247F0-7113-4F01-B29C-00B6AA268166}";
 const wchar_t kClassId[] = L"{6A7247F0-7113-4F01-B29C-00B6AA268166}";
 const wchar_t kLibraryId[] = L"{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}";
 
 #ifdef _WIN64
 const SYSKIND kPlatform = SYS_WIN64;
-const wchar_t kTypeLibraryKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}\\2.0\\0\\win64";
+const wchar_t kPlatformName[] = L"win64";
 #else
 const SYSKIND kPlatform = SYS_WIN32;
-const wchar_t kTypeLibraryKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}\\2.0\\0\\win32";
+const wchar_t kPlatformName[] = L"win32";
 #endif
+
+std::wstring classKey() { return std::wstring(L"CLSID\\") + kClassId; }
+
+// Where the type library is registered for this build's platform.
+std::wstring typeLibraryKey() { return std::wstring(L"TypeLib\\") + kLibraryId + L"\\2.0\\0\\" + kPlatformName; }
 
 struct ClassEntry {
     std::wstring key;
@@ -37,13 +41,13 @@ struct ClassEntry {
 
 std::array<ClassEntry, 7> classEntries(const std::wstring& path)
 {
-    const std::wstring classKey = kClassKey;
+    const std::wstring classes = classKey();
     return {{
-        {classKey, nullptr, kProgId},
-        {classKey + L"\\InprocServer32", nullptr, path},
-        {classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {classKey + L"\\ProgID", nullptr, kProgId},
-        {classKey + L"\\TypeLib", nullptr, kLibraryId},
+        {classes, nullptr, kProgId},
+        {classes + L"\\InprocServer32", nullptr, path},
+        {classes + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+        {classes + L"\\ProgID", nullptr, kProgId},
+        {classes + L"\\TypeLib", nullptr, kLibraryId},
         {kProgId, nullptr, kProgId},
         {std::wstring(kProgId) + L"\\CLSID", nullptr, kClassId},
     }};
@@ -61,7 +65,7 @@ bool otherBuildIsRegistered()
 {
     const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, classKey().c_str(), 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
 }
 
 // The programmatic identifier is removed only while it leads to this class and no other
@@ -79,13 +83,13 @@ bool progIdIsOnlyOurs()
 bool typeLibraryIsRegistered()
 {
     UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kTypeLibraryKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, typeLibraryKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 HRESULT unregisterServer()
 {
     if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey().c_str());
     // Judged by what is left, so that unregistering twice succeeds as well.
     UnRegisterTypeLib(LIBID_Corvastel, 2, 0, LOCALE_NEUTRAL, kPlatform);
     return typeLibraryIsRegistered() ? SELFREG_E_TYPELIB : S_OK;

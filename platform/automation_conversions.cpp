@@ -78,13 +78,10 @@ HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant
 bool isNumericType(VARTYPE type)
 {
     switch (type) {
-    case VT_EMPTY: case VT_BOOL:
-    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
-    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
-    case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
+    case VT_EMPTY: case VT_BOOL: case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
         return true;
     default:
-        return false;
+        return isIntegerType(type);
     }
 }
 
