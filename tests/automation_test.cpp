@@ -27,12 +27,10 @@ namespace {
 const LONG kCurrentUser = static_cast<LONG>(0x80000001);
 const HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
 
-HMODULE library() { return corvastelDll(); }
-
 template <typename Function>
 Function* exported(const char* name)
 {
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library(), name)));
+    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(corvastelDll(), name)));
 }
 
 ComPtr<IClassFactory> classFactory()
@@ -53,7 +51,7 @@ HRESULT canUnloadNow() { return exported<HRESULT STDAPICALLTYPE()>("DllCanUnload
 
 class Automation : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(library()) << "Corvastel.dll must sit beside the test"; }
+    void SetUp() override { ASSERT_TRUE(corvastelDll()) << "Corvastel.dll must sit beside the test"; }
     UniqueBstr path() const { return allocateBstr(key_.path()); }
     UniqueBstr text(const wchar_t* value) const { return allocateBstr(value); }
 
@@ -274,7 +272,7 @@ protected:
     void SetUp() override
     {
         wchar_t path[MAX_PATH];
-        GetModuleFileNameW(library(), path, MAX_PATH);
+        GetModuleFileNameW(corvastelDll(), path, MAX_PATH);
         ASSERT_EQ(LoadTypeLibEx(path, REGKIND_NONE, &library_), S_OK);
     }
 
@@ -437,11 +435,11 @@ TEST(ModuleFile, ExportsTheFourEntryPointsByNameAndOrdinal)
 {
     const char* names[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"};
     for (WORD ordinal = 1; ordinal <= 4; ++ordinal) {
-        FARPROC byName = GetProcAddress(library(), names[ordinal - 1]);
+        FARPROC byName = GetProcAddress(corvastelDll(), names[ordinal - 1]);
         EXPECT_NE(byName, nullptr) << names[ordinal - 1];
-        EXPECT_EQ(byName, GetProcAddress(library(), MAKEINTRESOURCEA(ordinal))) << names[ordinal - 1];
+        EXPECT_EQ(byName, GetProcAddress(corvastelDll(), MAKEINTRESOURCEA(ordinal))) << names[ordinal - 1];
     }
-    const auto* base = reinterpret_cast<const BYTE*>(library());
+    const auto* base = reinterpret_cast<const BYTE*>(corvastelDll());
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
@@ -454,11 +452,11 @@ TEST(ModuleFile, ExportsTheFourEntryPointsByNameAndOrdinal)
 
 TEST(ModuleFile, CarriesTheTypeLibraryAndTheInterfaceIdAsResources)
 {
-    EXPECT_NE(FindResourceW(library(), MAKEINTRESOURCEW(1), L"TYPELIB"), nullptr);
-    HRSRC found = FindResourceW(library(), MAKEINTRESOURCEW(1), L"_IID_CLSREGISTRY");
+    EXPECT_NE(FindResourceW(corvastelDll(), MAKEINTRESOURCEW(1), L"TYPELIB"), nullptr);
+    HRSRC found = FindResourceW(corvastelDll(), MAKEINTRESOURCEW(1), L"_IID_CLSREGISTRY");
     ASSERT_NE(found, nullptr);
-    ASSERT_EQ(SizeofResource(library(), found), 20u);
-    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(library(), found)));
+    ASSERT_EQ(SizeofResource(corvastelDll(), found), 20u);
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(corvastelDll(), found)));
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(data), 16u);
     EXPECT_TRUE(IsEqualGUID(*reinterpret_cast<const GUID*>(data + 4), IID__clsRegistry));
 }
@@ -466,7 +464,7 @@ TEST(ModuleFile, CarriesTheTypeLibraryAndTheInterfaceIdAsResources)
 TEST(ModuleFile, VersionInformationDescribesCorvastel2)
 {
     wchar_t path[MAX_PATH];
-    GetModuleFileNameW(library(), path, MAX_PATH);
+    GetModuleFileNameW(corvastelDll(), path, MAX_PATH);
     std::vector<BYTE> version(GetFileVersionInfoSizeW(path, nullptr));
     ASSERT_FALSE(version.empty());
     ASSERT_TRUE(GetFileVersionInfoW(path, 0, static_cast<DWORD>(version.size()), version.data()));

@@ -47,14 +47,6 @@ std::wstring classesValue(const std::wstring& key, const wchar_t* name = nullptr
     return value;
 }
 
-bool classesKeyExists(const std::wstring& key)
-{
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 ComPtr<_clsRegistry> createByProgId()
 {
     CLSID classId{};
@@ -114,7 +106,7 @@ TEST_F(Registered, EntriesLeadFromTheProgIdToTheDll)
     EXPECT_EQ(classesValue(std::wstring(kInterfaceKey) + L"\\TypeLib"), L"{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}");
     EXPECT_EQ(classesValue(std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32"),
               L"{00020424-0000-0000-C000-000000000046}");
-    EXPECT_TRUE(classesKeyExists(std::wstring(kTypeLibKey) + (sizeof(void*) == 8 ? L"\\2.0\\0\\win64" : L"\\2.0\\0\\win32")));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, std::wstring(kTypeLibKey) + (sizeof(void*) == 8 ? L"\\2.0\\0\\win64" : L"\\2.0\\0\\win32")));
 }
 
 TEST_F(Registered, CreatesTheObjectByProgId)
@@ -182,7 +174,7 @@ TEST_F(Registered, UnregistrationRemovesWhatRegistrationAddedAndNothingElse)
     CLSID classId{};
     EXPECT_NE(CLSIDFromProgID(kProgId, &classId), S_OK);
     for (const wchar_t* key : {kClassKey, kProgId, kInterfaceKey, kTypeLibKey}) {
-        EXPECT_FALSE(classesKeyExists(key)) << "left behind";
+        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key)) << "left behind";
     }
 
     // A ProgID that another class has taken over since is not ours to remove.
@@ -192,7 +184,7 @@ TEST_F(Registered, UnregistrationRemovesWhatRegistrationAddedAndNothingElse)
                     static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     EXPECT_EQ(classesValue(std::wstring(kProgId) + L"\\CLSID"), other);
-    EXPECT_FALSE(classesKeyExists(kClassKey));
+    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
 
     ASSERT_EQ(regsvr32(L"/s"), 0u);  // as the suite expects

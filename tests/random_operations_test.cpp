@@ -363,11 +363,11 @@ private:
         if (!omitted) arguments.push_back(argument(type));
 
         const Outcome& converted = chosen == REG_BINARY ? datum.asByte : chosen == REG_DWORD ? datum.asLong : datum.text;
-        const bool written = ours && converted.kind != Outcome::Error && model_.createKey(relative);
+        // The key path is created before the data is converted, so it stays when that fails.
+        const bool keyCreated = ours && model_.createKey(relative);
         expect(call(CreateValue, std::move(arguments)),
                converted.kind == Outcome::Error ? converted : Outcome(), "create value of type " + std::to_string(chosen));
-        if (ours) model_.createKey(relative);
-        if (!written) return;
+        if (!keyCreated || converted.kind == Outcome::Error) return;
         std::string bytes;
         if (chosen == REG_BINARY) {
             bytes.assign(1, static_cast<char>(converted.number));

@@ -2,9 +2,10 @@
 // under the user's classes and nowhere in the machine's, and /u takes all of it away.
 
 #include <windows.h>
+#include <objbase.h>
 
-#include "platform/owners.h"
 #include "support/processes.h"
+#include "support/test_key.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +32,12 @@ std::wstring value(HKEY root, const std::wstring& key, const wchar_t* name = nul
     return text;
 }
 
-bool exists(HKEY root, const std::wstring& key)
-{
-    UniqueHkey handle;
-    return RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, handle.put()) == ERROR_SUCCESS;
-}
-
 // Whether the machine's class root holds each of our keys.
 std::wstring machineState()
 {
     std::wstring state;
     for (const wchar_t* key : {kClassKey, kProgIdKey, kTypeLibKey}) {
-        state += exists(HKEY_LOCAL_MACHINE, kUserClasses + std::wstring(key)) ? L"1" : L"0";
+        state += keyExists(HKEY_LOCAL_MACHINE, kUserClasses + std::wstring(key)) ? L"1" : L"0";
     }
     return state;
 }
@@ -57,12 +52,12 @@ TEST(UserRegistration, RegistersUnderTheUsersClassesOnlyAndUnregistersAll)
     const std::wstring server = value(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32");
     EXPECT_EQ(_wcsicmp(server.c_str(), besideThisProgram(L"Corvastel.dll").c_str()), 0) << "InprocServer32";
     EXPECT_EQ(value(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, user + kTypeLibKey + (sizeof(void*) == 8 ? L"\\win64" : L"\\win32")));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, user + kTypeLibKey + (sizeof(void*) == 8 ? L"\\win64" : L"\\win32")));
     EXPECT_EQ(machineState(), machineBefore) << "the machine's class root changed";
 
     ASSERT_EQ(runTool(L"/u"), 0u);
     for (const wchar_t* key : {kClassKey, kProgIdKey, kTypeLibKey}) {
-        EXPECT_FALSE(exists(HKEY_CURRENT_USER, user + key)) << "left behind";
+        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, user + key)) << "left behind";
     }
     EXPECT_EQ(machineState(), machineBefore);
 }

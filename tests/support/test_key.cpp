@@ -1,5 +1,7 @@
 #include "test_key.h"
 
+#include "platform/owners.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -18,11 +20,16 @@ std::wstring uniqueName()
 
 }  // namespace
 
+bool keyExists(HKEY root, const std::wstring& path)
+{
+    UniqueHkey key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
 TestKey::TestKey() : path_(kTestRoot + L"\\" + uniqueName())
 {
-    HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path_.c_str(), &key), ERROR_SUCCESS);
-    RegCloseKey(key);
+    UniqueHkey key;
+    EXPECT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path_.c_str(), key.put()), ERROR_SUCCESS);
 }
 
 TestKey::~TestKey()
@@ -43,38 +50,34 @@ void TestKey::write(const std::string& name, DWORD type, std::string_view bytes,
     // The ANSI call counts a string's terminator that the caller left out when the byte
     // after the data is NUL; a guard byte there makes it store exactly the bytes given.
     const std::string guarded = std::string(bytes) + '#';
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
+    UniqueHkey key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
                              static_cast<DWORD>(bytes.size())),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 std::optional<RawValue> TestKey::read(const std::string& name, const std::string& subKey) const
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key) != ERROR_SUCCESS) return std::nullopt;
+    UniqueHkey key;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) != ERROR_SUCCESS) return std::nullopt;
     RawValue value{REG_NONE, {}};
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type, nullptr, &size);
+    LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
         value.bytes.resize(size);
-        status = RegQueryValueExA(key, name.c_str(), nullptr, &value.type,
+        status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
                                   reinterpret_cast<BYTE*>(value.bytes.data()), &size);
         value.bytes.resize(size);
     }
-    RegCloseKey(key);
     if (status != ERROR_SUCCESS) return std::nullopt;
     return value;
 }
 
 bool TestKey::hasSubKey(const std::string& subKey) const
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    UniqueHkey key;
+    return RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) == ERROR_SUCCESS;
 }
 
 }  // namespace corvastel::testing

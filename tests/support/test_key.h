@@ -10,6 +10,9 @@
 
 namespace corvastel::testing {
 
+// Whether the key opens for reading.
+bool keyExists(HKEY root, const std::wstring& path);
+
 struct RawValue {
     DWORD type;
     std::string bytes;
