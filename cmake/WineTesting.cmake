@@ -12,7 +12,8 @@ else()
   find_program(CORVASTEL_WINE_LOADER wine REQUIRED)
   set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\syswow64")
 endif()
-set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CORVASTEL_WINEPREFIX} WINEDEBUG=-all ${CORVASTEL_WINE_LOADER})
+set(CMAKE_CROSSCOMPILING_EMULATOR
+  ${PROJECT_SOURCE_DIR}/scripts/run-under-wine.sh ${CORVASTEL_WINEPREFIX} ${CORVASTEL_WINE_LOADER})
 
 set(_prefix_script "${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh")
 add_test(NAME wine_prefix_up COMMAND ${_prefix_script} up "${CORVASTEL_WINEPREFIX}")

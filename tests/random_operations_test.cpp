@@ -12,6 +12,7 @@
 #include "support/corvastel_dll.h"
 #include "support/registry_model.h"
 #include "support/test_key.h"
+#include "support/test_main.h"
 #include "support/variants.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <random>
 #include <string>
@@ -31,8 +31,6 @@ namespace corvastel::testing {
 namespace {
 
 const std::uint64_t kFixedSeed = 20261206;
-std::uint64_t requestedSeed = 0;
-long requestedOperations = 0;
 
 const LONG kCurrentUser = static_cast<LONG>(0x80000001);
 
@@ -447,12 +445,13 @@ TEST(RandomOperations, AgreeWithTheModel)
         ComPtr<IDispatch> object;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
 
-        if (requestedSeed) {
-            Driver(object.Get(), requestedSeed).run(requestedOperations);
+        const auto operations = static_cast<long>(numericOption("operations", 2000));
+        if (const std::uint64_t seed = numericOption("seed", 0)) {
+            Driver(object.Get(), seed).run(operations);
         } else {
             const auto fresh = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-            Driver(object.Get(), kFixedSeed).run(requestedOperations / 2);
-            Driver(object.Get(), fresh).run(requestedOperations - requestedOperations / 2);
+            Driver(object.Get(), kFixedSeed).run(operations / 2);
+            Driver(object.Get(), fresh).run(operations - operations / 2);
         }
     }
     CoUninitialize();
@@ -460,13 +459,3 @@ TEST(RandomOperations, AgreeWithTheModel)
 
 }  // namespace
 }  // namespace corvastel::testing
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    corvastel::testing::requestedOperations = corvastel::testing::operationsOption(argc, argv, 2000);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--seed=", 7) == 0) corvastel::testing::requestedSeed = std::strtoull(argv[i] + 7, nullptr, 10);
-    }
-    return RUN_ALL_TESTS();
-}

@@ -11,6 +11,7 @@
 #include "support/corvastel_dll.h"
 #include "platform/owners.h"
 #include "support/test_key.h"
+#include "support/test_main.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -22,7 +23,6 @@ using Microsoft::WRL::ComPtr;
 namespace corvastel::testing {
 namespace {
 
-long requestedOperations = 0;
 const auto kCurrentUser = static_cast<RegRootKey>(0x80000001);
 
 // The process's committed private memory (Wine reports no PrivateUsage).
@@ -118,11 +118,12 @@ TEST(Soak, MemoryAndHandlesDoNotGrow)
         soak.run(10000);  // warm-up: caches and heaps reach their working size
         const SIZE_T memoryBefore = committedBytes();
         const LONG handlesBefore = openHandles();
+        const auto operations = static_cast<long>(numericOption("operations", 100000));
         const DWORD started = GetTickCount();
-        soak.run(requestedOperations);
+        soak.run(operations);
         const LONGLONG memoryDrift = static_cast<LONGLONG>(committedBytes()) - static_cast<LONGLONG>(memoryBefore);
         const LONG handleDrift = openHandles() - handlesBefore;
-        std::printf("%ld operations in %lu ms: committed memory moved %lld bytes, open handles %ld\n", requestedOperations,
+        std::printf("%ld operations in %lu ms: committed memory moved %lld bytes, open handles %ld\n", operations,
                     static_cast<unsigned long>(GetTickCount() - started), memoryDrift, handleDrift);
         EXPECT_LE(memoryDrift, 512 * 1024) << "committed memory grew";
         EXPECT_LE(handleDrift, 0) << "open handles grew";
@@ -132,10 +133,3 @@ TEST(Soak, MemoryAndHandlesDoNotGrow)
 
 }  // namespace
 }  // namespace corvastel::testing
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    corvastel::testing::requestedOperations = corvastel::testing::operationsOption(argc, argv, 100000);
-    return RUN_ALL_TESTS();
-}

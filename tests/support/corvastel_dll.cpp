@@ -2,9 +2,6 @@
 
 #include "automation/corvastel_h.h"
 
-#include <cstdlib>
-#include <cstring>
-
 namespace corvastel::testing {
 
 HMODULE corvastelDll()
@@ -21,15 +18,6 @@ Microsoft::WRL::ComPtr<IClassFactory> corvastelClassFactory()
     Microsoft::WRL::ComPtr<IClassFactory> factory;
     if (getClassObject) getClassObject(CLSID_clsRegistry, IID_PPV_ARGS(&factory));
     return factory;
-}
-
-long operationsOption(int argc, char** argv, long fallback)
-{
-    const char option[] = "--operations=";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], option, sizeof option - 1) == 0) return std::strtol(argv[i] + sizeof option - 1, nullptr, 10);
-    }
-    return fallback;
 }
 
 }  // namespace corvastel::testing

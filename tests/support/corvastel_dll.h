@@ -1,6 +1,5 @@
 #pragma once
-// Corvastel.dll loaded from beside the test program, with nothing registered, and the
-// command-line option that sets how long the long-running tests run.
+// Corvastel.dll loaded from beside the test program, with nothing registered.
 
 #include <objbase.h>
 #include <wrl/client.h>
@@ -9,8 +8,5 @@ namespace corvastel::testing {
 
 HMODULE corvastelDll();
 Microsoft::WRL::ComPtr<IClassFactory> corvastelClassFactory();
-
-// The value of --operations=N among the arguments, or fallback.
-long operationsOption(int argc, char** argv, long fallback);
 
 }  // namespace corvastel::testing

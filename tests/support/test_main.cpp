@@ -1,0 +1,42 @@
+// The entry point of every test program: GoogleTest's, with standard output unbuffered so
+// that a test that brings its process down still leaves everything printed before it in
+// the log (the runtime buffers a redirected stdout, and a crash loses the buffer).
+
+#include "support/test_main.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace corvastel::testing {
+namespace {
+
+int savedArgc = 0;
+char** savedArgv = nullptr;
+
+}  // namespace
+
+std::uint64_t numericOption(const char* name, std::uint64_t fallback)
+{
+    const std::string prefix = "--" + std::string(name) + "=";
+    for (int i = 1; i < savedArgc; ++i) {
+        if (std::strncmp(savedArgv[i], prefix.c_str(), prefix.size()) == 0) {
+            return std::strtoull(savedArgv[i] + prefix.size(), nullptr, 10);
+        }
+    }
+    return fallback;
+}
+
+}  // namespace corvastel::testing
+
+int main(int argc, char** argv)
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    corvastel::testing::savedArgc = argc;
+    corvastel::testing::savedArgv = argv;
+    return RUN_ALL_TESTS();
+}
