@@ -9,19 +9,22 @@ log="$WINEPREFIX.log"
 
 case "$action" in
   up)
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    # Wine's daemons inherit our descriptors; keep them off the caller's pipes. A server
-    # that is still running from an earlier step serves as well as a new one.
-    wineserver -p >>"$log" 2>&1 </dev/null || true
-    # wineboot also starts Wine's background services here, so that no test's output
-    # pipe is inherited by them and held open.
-    if [ -f "$WINEPREFIX/system.reg" ]; then
-      wineboot >>"$log" 2>&1 </dev/null
-    else
+    # Wine's daemons inherit our descriptors; keep them off the caller's pipes.
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "Creating Wine prefix $WINEPREFIX"
+      mkdir -p "$(dirname "$WINEPREFIX")"
       wineboot --init >>"$log" 2>&1 </dev/null
       wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null
     fi
+    # A server that outlives its last process by a few seconds can be on its way out
+    # just as a test starts, so the tests get a persistent one, in place of any left
+    # from creating the prefix or from an earlier step.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    wineserver -p >>"$log" 2>&1 </dev/null
+    # wineboot starts Wine's background services now, so that no test's output pipe is
+    # inherited by them and held open.
+    wineboot >>"$log" 2>&1 </dev/null
     ;;
   down)
     wineserver -k 2>/dev/null || true
