@@ -4,11 +4,12 @@
 #include "automation/module.h"
 
 #include "automation/class_factory.h"
+#include "automation/error_info.h"
+#include "platform/module_files.h"
 
 #include <wrl/client.h>
 
 #include <atomic>
-#include <new>
 
 using Microsoft::WRL::ComPtr;
 
@@ -23,30 +24,12 @@ std::atomic<ITypeInfo*> cachedTypeInfo{nullptr};
 
 HMODULE thisModule() noexcept { return moduleHandle; }
 
-std::wstring modulePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(moduleHandle, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) throw std::bad_alloc();
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 void lockModule() noexcept { ++locks; }
 void unlockModule() noexcept { --locks; }
 
 HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept
 {
-    try {
-        return LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, library);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
+    return guarded([&] { return LoadTypeLibEx(modulePath(moduleHandle).c_str(), REGKIND_NONE, library); });
 }
 
 HRESULT registryTypeInfo(ITypeInfo** info) noexcept

@@ -4,12 +4,9 @@
 
 #include "automation/corvastel_h.h"
 
-#include <string>
-
 namespace corvastel::automation {
 
 HMODULE thisModule() noexcept;
-std::wstring modulePath();
 
 void lockModule() noexcept;
 void unlockModule() noexcept;

@@ -4,6 +4,7 @@
 // mapped to the user's classes (HKEY_CURRENT_USER\Software\Classes), so the user gets
 // exactly the entries a machine-wide registration makes, type library included.
 
+#include "platform/module_files.h"
 #include "platform/owners.h"
 
 #include <cstdio>
@@ -11,22 +12,14 @@
 
 namespace {
 
-std::wstring besideThisProgram(const wchar_t* file)
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring program(path, length);
-    return program.substr(0, program.find_last_of(L'\\') + 1) + file;
-}
-
 // Runs the DLL's DllRegisterServer or DllUnregisterServer against the user's classes.
 HRESULT registerForUser(const std::wstring& dll, bool unregister)
 {
-    const HMODULE module = LoadLibraryW(dll.c_str());
-    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    const corvastel::UniqueModule module(LoadLibraryW(dll.c_str()));
+    if (!module.get()) return HRESULT_FROM_WIN32(GetLastError());
     using Entry = HRESULT STDAPICALLTYPE();
     auto* entry = reinterpret_cast<Entry*>(reinterpret_cast<void*>(
-        GetProcAddress(module, unregister ? "DllUnregisterServer" : "DllRegisterServer")));
+        GetProcAddress(module.get(), unregister ? "DllUnregisterServer" : "DllRegisterServer")));
     HRESULT hr = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     corvastel::UniqueHkey userClasses;
     if (entry && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -35,7 +28,6 @@ HRESULT registerForUser(const std::wstring& dll, bool unregister)
         hr = entry();
         RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     }
-    FreeLibrary(module);
     return hr;
 }
 
@@ -44,7 +36,7 @@ HRESULT registerForUser(const std::wstring& dll, bool unregister)
 int wmain(int argc, wchar_t** argv)
 {
     bool unregister = false;
-    std::wstring dll = besideThisProgram(L"Corvastel.dll");
+    std::wstring dll = corvastel::besideThisProgram(L"Corvastel.dll");
     for (int i = 1; i < argc; ++i) {
         if (_wcsicmp(argv[i], L"/u") == 0) {
             unregister = true;

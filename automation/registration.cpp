@@ -3,6 +3,7 @@
 
 #include "automation/error_info.h"
 #include "automation/module.h"
+#include "platform/module_files.h"
 #include "platform/owners.h"
 
 #include <olectl.h>
@@ -97,7 +98,7 @@ HRESULT unregisterServer()
 
 HRESULT registerServer()
 {
-    const std::wstring path = modulePath();
+    const std::wstring path = modulePath(thisModule());
     ComPtr<ITypeLib> library;
     if (FAILED(loadOwnTypeLibrary(&library)) ||
         FAILED(RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr))) {

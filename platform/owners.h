@@ -35,6 +35,8 @@ private:
 
 using UniqueBstr = UniqueHandle<BSTR, &SysFreeString>;
 using UniqueHkey = UniqueHandle<HKEY, &RegCloseKey>;
+using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
 
 class UniqueVariant {
 public:

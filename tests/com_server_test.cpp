@@ -6,6 +6,7 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "platform/module_files.h"
 #include "platform/owners.h"
 #include "support/processes.h"
 #include "support/test_key.h"

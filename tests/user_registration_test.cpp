@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "platform/module_files.h"
 #include "support/processes.h"
 #include "support/test_key.h"
 

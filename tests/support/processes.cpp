@@ -1,13 +1,8 @@
 #include "processes.h"
 
-namespace corvastel::testing {
+#include "platform/owners.h"
 
-std::wstring besideThisProgram(const wchar_t* file)
-{
-    wchar_t path[MAX_PATH];
-    const std::wstring program(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    return program.substr(0, program.find_last_of(L'\\') + 1) + file;
-}
+namespace corvastel::testing {
 
 DWORD runToEnd(std::wstring commandLine)
 {
@@ -18,11 +13,10 @@ DWORD runToEnd(std::wstring commandLine)
                         &process)) {
         return GetLastError();
     }
-    WaitForSingleObject(process.hProcess, INFINITE);
+    const UniqueKernelHandle thread(process.hThread), program(process.hProcess);
+    WaitForSingleObject(program.get(), INFINITE);
     DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(program.get(), &exitCode);
     return exitCode;
 }
 
