@@ -18,8 +18,6 @@ namespace corvastel::automation {
 namespace {
 
 const wchar_t kProgId[] = L"Corvastel.clsRegistry";
-const wchar_t kClassId[] = L"{6A7247F0-7113-4F01-B29C-00B6AA268166}";
-const wchar_t kLibraryId[] = L"{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}";
 
 #ifdef _WIN64
 const SYSKIND kPlatform = SYS_WIN64;
@@ -29,10 +27,18 @@ const SYSKIND kPlatform = SYS_WIN32;
 const wchar_t kPlatformName[] = L"win32";
 #endif
 
-std::wstring classKey() { return std::wstring(L"CLSID\\") + kClassId; }
+// An identity in the registry's form, {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
+std::wstring textOf(REFGUID id)
+{
+    wchar_t text[39] = {};
+    StringFromGUID2(id, text, 39);
+    return text;
+}
+
+std::wstring classKey() { return L"CLSID\\" + textOf(CLSID_clsRegistry); }
 
 // Where the type library is registered for this build's platform.
-std::wstring typeLibraryKey() { return std::wstring(L"TypeLib\\") + kLibraryId + L"\\2.0\\0\\" + kPlatformName; }
+std::wstring typeLibraryKey() { return L"TypeLib\\" + textOf(LIBID_Corvastel) + L"\\2.0\\0\\" + kPlatformName; }
 
 struct ClassEntry {
     std::wstring key;
@@ -48,9 +54,9 @@ std::array<ClassEntry, 7> classEntries(const std::wstring& path)
         {classes + L"\\InprocServer32", nullptr, path},
         {classes + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
         {classes + L"\\ProgID", nullptr, kProgId},
-        {classes + L"\\TypeLib", nullptr, kLibraryId},
+        {classes + L"\\TypeLib", nullptr, textOf(LIBID_Corvastel)},
         {kProgId, nullptr, kProgId},
-        {std::wstring(kProgId) + L"\\CLSID", nullptr, kClassId},
+        {std::wstring(kProgId) + L"\\CLSID", nullptr, textOf(CLSID_clsRegistry)},
     }};
 }
 
@@ -78,7 +84,7 @@ bool progIdIsOnlyOurs()
     const std::wstring key = std::wstring(kProgId) + L"\\CLSID";
     return RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
                ERROR_SUCCESS &&
-           _wcsicmp(classId, kClassId) == 0 && !otherBuildIsRegistered();
+           _wcsicmp(classId, textOf(CLSID_clsRegistry).c_str()) == 0 && !otherBuildIsRegistered();
 }
 
 bool typeLibraryIsRegistered()
