@@ -8,6 +8,7 @@
 #include "automation/corvastel_h.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
+#include "support/corvastel_dll.h"
 #include "support/processes.h"
 #include "support/test_key.h"
 
@@ -40,22 +41,7 @@ DWORD regsvr32(const std::wstring& options)
 
 std::wstring classesValue(const std::wstring& key, const wchar_t* name = nullptr)
 {
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-        return L"<missing>";
-    }
-    return value;
-}
-
-ComPtr<_clsRegistry> createByProgId()
-{
-    CLSID classId{};
-    ComPtr<_clsRegistry> object;
-    if (SUCCEEDED(CLSIDFromProgID(kProgId, &classId))) {
-        CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
-    }
-    return object;
+    return stringValue(HKEY_CLASSES_ROOT, key, name);
 }
 
 // Writes a number through the object and reads it back; true when it round-trips.

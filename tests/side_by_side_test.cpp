@@ -8,6 +8,7 @@
 
 #include "automation/corvastel_h.h"
 #include "platform/owners.h"
+#include "support/corvastel_dll.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -27,9 +28,8 @@ protected:
     void SetUp() override
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        CLSID classId{};
-        ASSERT_EQ(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId), S_OK);
-        ASSERT_EQ(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object_)), S_OK);
+        object_ = createByProgId();
+        ASSERT_TRUE(object_) << "Corvastel.clsRegistry must be registered";
     }
     void TearDown() override
     {

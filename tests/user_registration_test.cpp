@@ -25,14 +25,6 @@ DWORD runTool(const std::wstring& options)
     return runToEnd(L"\"" + besideThisProgram(L"RegisterCorvastel.exe") + L"\" " + options);
 }
 
-std::wstring value(HKEY root, const std::wstring& key, const wchar_t* name = nullptr)
-{
-    wchar_t text[1024] = {};
-    DWORD size = sizeof text;
-    if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return L"<missing>";
-    return text;
-}
-
 // Whether the machine's class root holds each of our keys.
 std::wstring machineState()
 {
@@ -49,10 +41,10 @@ TEST(UserRegistration, RegistersUnderTheUsersClassesOnlyAndUnregistersAll)
     ASSERT_EQ(runTool(L""), 0u);
 
     const std::wstring user = kUserClasses;
-    EXPECT_EQ(value(HKEY_CURRENT_USER, user + kProgIdKey), L"{6A7247F0-7113-4F01-B29C-00B6AA268166}");
-    const std::wstring server = value(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, user + kProgIdKey), L"{6A7247F0-7113-4F01-B29C-00B6AA268166}");
+    const std::wstring server = stringValue(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32");
     EXPECT_EQ(_wcsicmp(server.c_str(), besideThisProgram(L"Corvastel.dll").c_str()), 0) << "InprocServer32";
-    EXPECT_EQ(value(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, user + kTypeLibKey + (sizeof(void*) == 8 ? L"\\win64" : L"\\win32")));
     EXPECT_EQ(machineState(), machineBefore) << "the machine's class root changed";
 

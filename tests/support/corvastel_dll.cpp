@@ -1,7 +1,5 @@
 #include "corvastel_dll.h"
 
-#include "automation/corvastel_h.h"
-
 namespace corvastel::testing {
 
 HMODULE corvastelDll()
@@ -18,6 +16,16 @@ Microsoft::WRL::ComPtr<IClassFactory> corvastelClassFactory()
     Microsoft::WRL::ComPtr<IClassFactory> factory;
     if (getClassObject) getClassObject(CLSID_clsRegistry, IID_PPV_ARGS(&factory));
     return factory;
+}
+
+Microsoft::WRL::ComPtr<_clsRegistry> createByProgId()
+{
+    CLSID classId{};
+    Microsoft::WRL::ComPtr<_clsRegistry> object;
+    if (SUCCEEDED(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId))) {
+        CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    }
+    return object;
 }
 
 }  // namespace corvastel::testing

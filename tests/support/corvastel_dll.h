@@ -1,12 +1,17 @@
 #pragma once
-// Corvastel.dll loaded from beside the test program, with nothing registered.
+// Corvastel.dll loaded from beside the test program, with nothing registered, or the
+// object created as hosts create it, by ProgID.
 
-#include <objbase.h>
+#include "automation/corvastel_h.h"
+
 #include <wrl/client.h>
 
 namespace corvastel::testing {
 
 HMODULE corvastelDll();
 Microsoft::WRL::ComPtr<IClassFactory> corvastelClassFactory();
+
+// Corvastel.clsRegistry as the registration gives it; empty when that fails.
+Microsoft::WRL::ComPtr<_clsRegistry> createByProgId();
 
 }  // namespace corvastel::testing

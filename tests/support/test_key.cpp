@@ -26,6 +26,16 @@ bool keyExists(HKEY root, const std::wstring& path)
     return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
+std::wstring stringValue(HKEY root, const std::wstring& path, const wchar_t* name)
+{
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return L"<missing>";
+    }
+    return value;
+}
+
 TestKey::TestKey() : path_(kTestRoot + L"\\" + uniqueName())
 {
     UniqueHkey key;

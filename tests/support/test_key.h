@@ -13,6 +13,9 @@ namespace corvastel::testing {
 // Whether the key opens for reading.
 bool keyExists(HKEY root, const std::wstring& path);
 
+// A string value of a key (name nullptr: its default value), or "<missing>".
+std::wstring stringValue(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
+
 struct RawValue {
     DWORD type;
     std::string bytes;
