@@ -75,6 +75,11 @@ std::vector<double> measureInTurns(const std::vector<std::function<void()>>& cal
     return medians;
 }
 
+using File = std::unique_ptr<FILE, int (*)(FILE*)>;
+
+// An output file, closed when its owner goes; empty when it cannot be opened.
+File openForWriting(const std::string& path) { return File(std::fopen(path.c_str(), "w"), &std::fclose); }
+
 double measure(const std::function<void()>& call) { return measureInTurns({call}).front(); }
 
 // Variants in call order, as a script host passes them.
@@ -107,14 +112,38 @@ HRESULT invokeByName(IDispatch* object, const wchar_t* name, std::vector<UniqueV
     return invoke(object, idOf(object, name), args, result);
 }
 
+// Corvastel.clsRegistry created as hosts create it, by ProgID.
+HRESULT createByProgId(ComPtr<_clsRegistry>& object)
+{
+    CLSID classId{};
+    const HRESULT hr = CLSIDFromProgID(L"Corvastel.clsRegistry", &classId);
+    return FAILED(hr) ? hr : CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+}
+
 UniqueVariant text(const std::wstring& value) { return corvastel::textVariant(value); }
 UniqueVariant number(LONG value) { return corvastel::longVariant(value); }
 
+// The floor of a write: create (or open) the key, set the value, close.
 void rawSet(const char* name, DWORD type, const void* data, DWORD size)
 {
     HKEY key = nullptr;
     RegCreateKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
     RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+// The floor of creating a key, and of testing one (open, close).
+void rawCreate(const char* path)
+{
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, path, &key);
+    RegCloseKey(key);
+}
+
+void rawOpen(const char* path)
+{
+    HKEY key = nullptr;
+    RegOpenKeyA(HKEY_CURRENT_USER, path, &key);
     RegCloseKey(key);
 }
 
@@ -130,21 +159,12 @@ void rawRead(const char* path, const char* name)
     RegCloseKey(key);
 }
 
-void rawWrite(DWORD type, const void* data, DWORD size)
-{
-    HKEY key = nullptr;
-    RegCreateKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
-    RegSetValueExA(key, "w", 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-}
-
 // The floor of the deletions: the existence test's open and close, then the deletion.
 template <typename Delete>
 void rawDelete(Delete deletion)
 {
+    rawOpen(kBenchKey);
     HKEY key = nullptr;
-    RegOpenKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
-    RegCloseKey(key);
     RegOpenKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
     deletion(key);
     RegCloseKey(key);
@@ -208,14 +228,13 @@ public:
 
     void writeCsv(const std::string& path) const
     {
-        FILE* file = std::fopen(path.c_str(), "w");
+        const File file = openForWriting(path);
         if (!file) return;
-        std::fprintf(file, "section,operation,path,microseconds_per_call,ratio,reference\n");
+        std::fprintf(file.get(), "section,operation,path,microseconds_per_call,ratio,reference\n");
         for (const Row& row : rows_) {
-            std::fprintf(file, "%s,%s,%s,%.3f,%.3f,%s\n", row.section.c_str(), row.operation.c_str(),
+            std::fprintf(file.get(), "%s,%s,%s,%.3f,%.3f,%s\n", row.section.c_str(), row.operation.c_str(),
                          row.path.c_str(), row.microseconds, row.ratio, row.reference.c_str());
         }
-        std::fclose(file);
     }
 
     _clsRegistry* vtable_;
@@ -233,12 +252,9 @@ int main(int argc, char** argv)
 {
     const std::string outputDirectory = argc > 1 ? argv[1] : ".";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CLSID classId{};
     ComPtr<_clsRegistry> vtable;
     ComPtr<IDispatch> dispatch;
-    if (FAILED(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId)) ||
-        FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&vtable))) ||
-        FAILED(vtable.As(&dispatch))) {
+    if (FAILED(createByProgId(vtable)) || FAILED(vtable.As(&dispatch))) {
         std::printf("Corvastel.clsRegistry is not registered\n");
         return 1;
     }
@@ -273,11 +289,11 @@ int main(int argc, char** argv)
         std::function<void()> floor;
     } writes[] = {
         {"write REG_SZ", static_cast<RegDataType>(REG_SZ), [&] { return text(written); },
-         [&] { rawWrite(REG_SZ, writtenAnsi.c_str(), static_cast<DWORD>(writtenAnsi.size() + 1)); }},
+         [&] { rawSet("w", REG_SZ, writtenAnsi.c_str(), static_cast<DWORD>(writtenAnsi.size() + 1)); }},
         {"write REG_DWORD", static_cast<RegDataType>(REG_DWORD), [] { return number(42); },
-         [&] { rawWrite(REG_DWORD, &answer, sizeof answer); }},
+         [&] { rawSet("w", REG_DWORD, &answer, sizeof answer); }},
         {"write REG_BINARY", static_cast<RegDataType>(REG_BINARY), [] { return number(7); },
-         [&] { rawWrite(REG_BINARY, &byte, sizeof byte); }},
+         [&] { rawSet("w", REG_BINARY, &byte, sizeof byte); }},
     };
     for (const auto& write : writes) {
         UniqueVariant data = write.data();
@@ -290,19 +306,9 @@ int main(int argc, char** argv)
                                    [&] { return number(write.type); }}));
     }
 
-    bench.operation("create key", L"regCreate_A_Key",
-                    [] {
-                        HKEY key = nullptr;
-                        RegCreateKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
-                        RegCloseKey(key);
-                    },
+    bench.operation("create key", L"regCreate_A_Key", [] { rawCreate(kBenchKey); },
                     [&] { vtable->regCreate_A_Key(kCurrentUser, path.get(), result.put()); }, arguments({root, benchPath}));
-    bench.operation("test key", L"regDoes_Key_Exist",
-                    [] {
-                        HKEY key = nullptr;
-                        RegOpenKeyA(HKEY_CURRENT_USER, kBenchKey, &key);
-                        RegCloseKey(key);
-                    },
+    bench.operation("test key", L"regDoes_Key_Exist", [] { rawOpen(kBenchKey); },
                     [&] {
                         RegRootKey rootKey = kCurrentUser;
                         BSTR keyPath = path.get();
@@ -316,11 +322,7 @@ int main(int argc, char** argv)
                     [] { rawDelete([](HKEY key) { RegDeleteValueA(key, "gone"); }); },
                     [&] { vtable->regDelete_Sub_Key(kCurrentUser, path.get(), gone.get(), result.put()); },
                     arguments({root, benchPath, [] { return text(L"gone"); }}), restoreValue);
-    const auto restoreKey = [] {
-        HKEY key = nullptr;
-        RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Corvastel Bench\\sub", &key);
-        RegCloseKey(key);
-    };
+    const auto restoreKey = [] { rawCreate("Software\\Corvastel Bench\\sub"); };
     VARIANT_BOOL deleted;
     bench.operation("delete key", L"regDelete_A_Key", [] { rawDelete([](HKEY key) { RegDeleteKeyA(key, "sub"); }); },
                     [&] { vtable->regDelete_A_Key(kCurrentUser, path.get(), sub.get(), &deleted); },
@@ -371,7 +373,7 @@ int main(int argc, char** argv)
     bench.peer("create key", "StdRegProv CreateKey", providerCall(L"CreateKey", arguments({root, benchPath}), false));
 
     // How the cost grows: with the string's length, and with the key path's depth.
-    FILE* sizes = std::fopen((outputDirectory + "/scale-size.dat").c_str(), "w");
+    const File sizes = openForWriting(outputDirectory + "/scale-size.dat");
     double previousTime = 0, previousSize = 0;
     for (const DWORD length : {1u, 16u, 256u, 4096u, 16384u, 32766u}) {
         const std::string value = std::string(length, 'x') + '\0';
@@ -384,13 +386,12 @@ int main(int argc, char** argv)
         const double growth = previousTime > 0 ? std::log(time / previousTime) / std::log(length / previousSize) : 0;
         bench.add({"scale", "REG_SZ " + std::to_string(length) + " chars", "vtable", time, time / floorTime,
                    "floor; growth exponent " + std::to_string(growth).substr(0, 4)});
-        if (sizes) std::fprintf(sizes, "%lu %.3f %.3f\n", static_cast<unsigned long>(length), time, floorTime);
+        if (sizes) std::fprintf(sizes.get(), "%lu %.3f %.3f\n", static_cast<unsigned long>(length), time, floorTime);
         previousTime = time;
         previousSize = length;
     }
-    if (sizes) std::fclose(sizes);
 
-    FILE* depths = std::fopen((outputDirectory + "/scale-depth.dat").c_str(), "w");
+    const File depths = openForWriting(outputDirectory + "/scale-depth.dat");
     for (const int depth : {1, 2, 4, 8, 16, 32}) {
         std::string deep = kBenchKey;
         for (int level = 1; level < depth; ++level) deep += "\\" + std::to_string(level);
@@ -404,15 +405,12 @@ int main(int argc, char** argv)
              [&] { vtable->regQuery_A_Key(kCurrentUser, deepPath.get(), dw.get(), result.put()); }});
         const double floorTime = times[0], time = times[1];
         bench.add({"scale", "depth " + std::to_string(depth), "vtable", time, time / floorTime, "floor"});
-        if (depths) std::fprintf(depths, "%d %.3f %.3f\n", depth, time, floorTime);
+        if (depths) std::fprintf(depths.get(), "%d %.3f %.3f\n", depth, time, floorTime);
     }
-    if (depths) std::fclose(depths);
 
-    const double creation = measure([&] {
-        CLSID id{};
+    const double creation = measure([] {
         ComPtr<_clsRegistry> created;
-        CLSIDFromProgID(L"Corvastel.clsRegistry", &id);
-        CoCreateInstance(id, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&created));
+        createByProgId(created);
     });
     bench.add({"scale", "create by ProgID", std::to_string(static_cast<long>(1e6 / creation)) + " objects/s", creation,
                0, "-"});
