@@ -3,17 +3,14 @@
 set(CORVASTEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Private Wine prefix for tests")
 set(CORVASTEL_TEST_LOCALE "en_US.UTF-8" CACHE STRING "Locale the tests pin (ANSI code page 1252, US formats)")
 
-# The prefix is 64-bit. Wine's plain loader starts programs of the prefix as 32-bit ones
-# (system32 then means syswow64), so 64-bit builds use the 64-bit loader.
+# Test programs run as programs of this build's bitness (scripts/run-under-wine.sh).
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  find_program(CORVASTEL_WINE_LOADER wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
-  set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\system32")
+  set(CORVASTEL_WINDOWS_ARCH x64)
 else()
-  find_program(CORVASTEL_WINE_LOADER wine REQUIRED)
-  set(CORVASTEL_WINDOWS_SYSTEM_DIR "C:\\windows\\syswow64")
+  set(CORVASTEL_WINDOWS_ARCH x86)
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR
-  ${PROJECT_SOURCE_DIR}/scripts/run-under-wine.sh ${CORVASTEL_WINEPREFIX} ${CORVASTEL_WINE_LOADER})
+  ${PROJECT_SOURCE_DIR}/scripts/run-under-wine.sh ${CORVASTEL_WINEPREFIX} ${CORVASTEL_WINDOWS_ARCH})
 
 set(_prefix_script "${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh")
 add_test(NAME wine_prefix_up COMMAND ${_prefix_script} up "${CORVASTEL_WINEPREFIX}")
@@ -31,12 +28,12 @@ function(corvastel_add_wine_test name)
     set(arg_LOCALE "${CORVASTEL_TEST_LOCALE}")
   endif()
   if(arg_PROGRAM)
-    set(command ${CMAKE_CROSSCOMPILING_EMULATOR} "${CORVASTEL_WINDOWS_SYSTEM_DIR}\\${arg_PROGRAM}")
+    set(command ${CMAKE_CROSSCOMPILING_EMULATOR} ${arg_PROGRAM})
   else()
     set(command ${arg_UNPARSED_ARGUMENTS})
   endif()
   add_test(NAME ${name} COMMAND ${command} ${arg_ARGS})
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine
-    ENVIRONMENT "LANG=${arg_LOCALE};LC_ALL=${arg_LOCALE}")
+    ENVIRONMENT "CORVASTEL_LOCALE=${arg_LOCALE}")
 endfunction()

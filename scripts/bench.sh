@@ -13,14 +13,14 @@ out=$(realpath -m build/bench)
 mkdir -p "$out"
 scripts/wine-prefix.sh up "$prefix"
 trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
-run() { env WINEPREFIX="$prefix" WINEDEBUG=-all LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 wine "$@"; }
+run() { scripts/run-under-wine.sh "$prefix" x86 "$@"; }
 dll="Z:$(realpath dist/x86/Corvastel.dll)"
 
-run 'C:\windows\syswow64\regsvr32.exe' /s "$dll"
+run regsvr32.exe /s "$dll"
 run build/x86/bin/corvastel_bench.exe "Z:$out"
 echo
-run 'C:\windows\syswow64\cscript.exe' //nologo "Z:$(realpath bench/script_loops.vbs)" | tr -d '\r' | tee "$out/script-loops.csv"
-run 'C:\windows\syswow64\regsvr32.exe' /u /s "$dll"
+run cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" | tr -d '\r' | tee "$out/script-loops.csv"
+run regsvr32.exe /u /s "$dll"
 
 gnuplot <<GNUPLOT
 set terminal pngcairo noenhanced size 900,420 font "sans,10"

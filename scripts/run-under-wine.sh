@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
-# run-under-wine.sh PREFIX LOADER PROGRAM [ARG...]
-#   runs a Windows program in the private prefix under the given Wine loader, with Wine's
-#   debug output off, and exits with the program's status.
+# run-under-wine.sh PREFIX x86|x64 PROGRAM [ARG...]
+#   runs a Windows program in the private prefix as a program of that bitness, with Wine's
+#   debug output off, and exits with the program's status. PROGRAM is a path, or the bare
+#   name of one of the prefix's own programs (regsvr32.exe, cscript.exe): the one of that
+#   bitness. The program runs in the locale CORVASTEL_LOCALE names, en_US.UTF-8 (ANSI code
+#   page 1252, US formats) unless it says otherwise; it is set for Wine alone, which knows
+#   it even where the system's C library does not.
+#
+# The prefix is 64-bit. Its 32-bit programs live in syswow64 and start with Wine's plain
+# loader (which starts system32's as 32-bit ones too); its 64-bit ones live in system32
+# and start with the 64-bit loader.
 #
 # With its debug output off, Wine tells of a program it could not start (a DLL that did not
 # load, a process that died before its entry point) by nothing but an exit status: the low
@@ -11,18 +19,28 @@
 # program once more with Wine's error messages on, for the log to show why.
 set -uo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
-loader=$2
-shift 2
+case $2 in
+  x86) loader=wine system='C:\windows\syswow64' ;;
+  x64) loader=/usr/lib/wine/wine64 system='C:\windows\system32' ;;
+  *) echo "usage: $0 PREFIX x86|x64 PROGRAM [ARG...]" >&2; exit 2 ;;
+esac
+program=$3
+case $program in
+  */* | *\\*) ;;
+  *) program="$system\\$program" ;;
+esac
+shift 3
 
+locale=${CORVASTEL_LOCALE:-en_US.UTF-8}
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-"$loader" "$@" >"$output" 2>&1 </dev/null
+LANG=$locale LC_ALL=$locale "$loader" "$program" "$@" >"$output" 2>&1 </dev/null
 status=$?
 cat "$output"
 if [ "$status" -ne 0 ] && [ ! -s "$output" ]; then
-  echo "run-under-wine: $1 ended with status $status before writing anything;" \
+  echo "run-under-wine: $program ended with status $status before writing anything;" \
        "starting it once more with Wine's error messages on" >&2
-  WINEDEBUG=err+all "$loader" "$@" </dev/null
+  WINEDEBUG=err+all LANG=$locale LC_ALL=$locale "$loader" "$program" "$@" </dev/null
   status=$?
 fi
 exit "$status"
