@@ -8,6 +8,7 @@
 
 #include "automation/corvastel_h.h"
 #include "platform/owners.h"
+#include "support/processes.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -20,8 +21,6 @@ namespace corvastel::testing {
 namespace {
 
 std::wstring manifestPath;
-
-bool runningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 // The manifest's activation context, active for the length of each test.
 class RegistrationFree : public ::testing::Test {

@@ -20,4 +20,6 @@ DWORD runToEnd(std::wstring commandLine)
     return exitCode;
 }
 
+bool runningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
 }  // namespace corvastel::testing
