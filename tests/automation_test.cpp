@@ -9,6 +9,7 @@
 #include "automation/corvastel_h.h"
 #include "platform/owners.h"
 #include "support/corvastel_dll.h"
+#include "support/dispatch_calls.h"
 #include "support/test_key.h"
 #include "support/variants.h"
 
@@ -158,29 +159,18 @@ class Dispatch : public Automation {
 protected:
     DISPID idOf(const wchar_t* name)
     {
-        LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
         DISPID id = DISPID_UNKNOWN;
-        EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << "name";
+        EXPECT_EQ(dispatchIdOf(object_.Get(), name, id), S_OK) << "name";
         return id;
     }
 
     // Arguments in call order, as a caller writes them.
     HRESULT call(const wchar_t* name, std::vector<VARIANT> arguments, UniqueVariant& result,
-                 EXCEPINFO* exception = nullptr, std::vector<DISPID> named = {})
+                 Exception* exception = nullptr, std::vector<DISPID> named = {})
     {
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS params{reversed.data(), named.data(), static_cast<UINT>(reversed.size()),
-                          static_cast<UINT>(named.size())};
-        EXCEPINFO ignored{};
-        UINT argumentError = 0;
-        const HRESULT hr = object_->Invoke(idOf(name), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                           result.put(), exception ? exception : &ignored, &argumentError);
-        if (!exception) {
-            SysFreeString(ignored.bstrSource);
-            SysFreeString(ignored.bstrDescription);
-            SysFreeString(ignored.bstrHelpFile);
-        }
-        return hr;
+        Exception ignored;
+        return invokeMethod(object_.Get(), idOf(name), std::move(arguments), result, exception ? *exception : ignored,
+                            std::move(named));
     }
 
     UniqueVariant root_ = longVariant(kCurrentUser);
@@ -251,7 +241,7 @@ TEST_F(Dispatch, MalformedArgumentListsAreRefused)
 TEST_F(Dispatch, ConversionFailuresBecomeExceptions)
 {
     UniqueVariant result;
-    EXCEPINFO exception{};
+    Exception exception;
     EXPECT_EQ(call(L"regCreate_Key_Value",
                    {root_.get(), path_.get(), textVariant(L"b").get(), shortVariant(300).get(), longVariant(3).get()},
                    result, &exception),
@@ -259,9 +249,6 @@ TEST_F(Dispatch, ConversionFailuresBecomeExceptions)
     EXPECT_EQ(exception.scode, kOverflow);
     EXPECT_EQ(view(exception.bstrDescription), L"Overflow");
     EXPECT_EQ(view(exception.bstrSource), L"Corvastel.clsRegistry");
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
     EXPECT_TRUE(key_.hasSubKey(""));
     EXPECT_FALSE(key_.read("b"));
 }

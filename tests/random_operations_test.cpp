@@ -10,6 +10,7 @@
 
 #include "automation/corvastel_h.h"
 #include "support/corvastel_dll.h"
+#include "support/dispatch_calls.h"
 #include "support/registry_model.h"
 #include "support/test_key.h"
 #include "support/test_main.h"
@@ -190,9 +191,8 @@ public:
     {
         for (const wchar_t* name : {L"regDelete_Sub_Key", L"regDoes_Key_Exist", L"regQuery_A_Key",
                                     L"regCreate_Key_Value", L"regCreate_A_Key", L"regDelete_A_Key"}) {
-            LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
             DISPID id = DISPID_UNKNOWN;
-            object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+            dispatchIdOf(object_, name, id);
             ids_.push_back(id);
         }
     }
@@ -246,15 +246,9 @@ private:
 
     Outcome call(Method method, std::vector<VARIANT> arguments)
     {
-        std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         UniqueVariant result;
-        EXCEPINFO exception{};
-        const HRESULT hr = object_->Invoke(ids_[method], IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                           result.put(), &exception, nullptr);
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
+        Exception exception;
+        const HRESULT hr = invokeMethod(object_, ids_[method], std::move(arguments), result, exception);
         held_.clear();
         if (hr == DISP_E_EXCEPTION) return Outcome::ofError(exception.scode & 0xFFFF);
         if (FAILED(hr)) return Outcome::ofError(hr);
