@@ -5,6 +5,7 @@
 set -uo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
 expect=$2 folder=$3
+run=$(dirname "$0")/../scripts/run-under-wine.sh
 keys=(
   'HKCR\CLSID\{6A7247F0-7113-4F01-B29C-00B6AA268166}'
   'HKCR\Corvastel.clsRegistry'
@@ -16,9 +17,9 @@ keys=(
 )
 present=0
 for key in "${keys[@]}"; do
-  for loader in wine /usr/lib/wine/wine64; do
-    if "$loader" reg query "$key" >/dev/null 2>&1; then
-      echo "present: $key ($loader)"; present=$((present + 1))
+  for arch in x86 x64; do
+    if "$run" "$WINEPREFIX" "$arch" reg.exe query "$key" >/dev/null 2>&1; then
+      echo "present: $key ($arch)"; present=$((present + 1))
     fi
   done
 done

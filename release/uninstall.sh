@@ -6,7 +6,7 @@ set -euo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
 folder=$2 mode=$3
 uninstaller=$(winepath -u "$folder\\Uninstall.exe")
-wine "$folder\\Uninstall.exe" /S "/$mode"
+"$(dirname "$0")/../scripts/run-under-wine.sh" "$WINEPREFIX" x86 "$folder\\Uninstall.exe" /S "/$mode"
 for _ in $(seq 120); do
   [ -e "$uninstaller" ] || exit 0
   sleep 0.5
