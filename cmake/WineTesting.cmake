@@ -1,39 +1,46 @@
 # Tests run under Wine in a private prefix. One prefix serves every build tree of a
-# checkout; a CTest fixture boots it on first use and keeps its wineserver up for the run.
-set(CORVASTEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Private Wine prefix for tests")
+# checkout and the release stage; a CTest fixture boots it on first use and keeps its
+# wineserver up for the run.
+get_filename_component(CORVASTEL_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+set(CORVASTEL_WINEPREFIX "${CORVASTEL_SOURCE_ROOT}/build/wineprefix" CACHE PATH "Private Wine prefix for tests")
 set(CORVASTEL_TEST_LOCALE "en_US.UTF-8" CACHE STRING "Locale the tests pin (ANSI code page 1252, US formats)")
+set(CORVASTEL_RUN_UNDER_WINE ${CORVASTEL_SOURCE_ROOT}/scripts/run-under-wine.sh)
 
-# Test programs run as programs of this build's bitness (scripts/run-under-wine.sh).
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(CORVASTEL_WINDOWS_ARCH x64)
+# Asked at every configure, not cached, so that CORVASTEL_NO_32BIT takes effect at once.
+execute_process(COMMAND ${CORVASTEL_SOURCE_ROOT}/scripts/host-runs-32bit.sh RESULT_VARIABLE no_32bit_programs)
+if(no_32bit_programs)
+  set(CORVASTEL_HOST_RUNS_32BIT OFF)
 else()
-  set(CORVASTEL_WINDOWS_ARCH x86)
+  set(CORVASTEL_HOST_RUNS_32BIT ON)
 endif()
-set(CMAKE_CROSSCOMPILING_EMULATOR
-  ${PROJECT_SOURCE_DIR}/scripts/run-under-wine.sh ${CORVASTEL_WINEPREFIX} ${CORVASTEL_WINDOWS_ARCH})
 
-set(_prefix_script "${PROJECT_SOURCE_DIR}/scripts/wine-prefix.sh")
-add_test(NAME wine_prefix_up COMMAND ${_prefix_script} up "${CORVASTEL_WINEPREFIX}")
-add_test(NAME wine_prefix_down COMMAND ${_prefix_script} down "${CORVASTEL_WINEPREFIX}")
+set(prefix_script "${CORVASTEL_SOURCE_ROOT}/scripts/wine-prefix.sh")
+add_test(NAME wine_prefix_up COMMAND ${prefix_script} up "${CORVASTEL_WINEPREFIX}")
+add_test(NAME wine_prefix_down COMMAND ${prefix_script} down "${CORVASTEL_WINEPREFIX}")
 set_tests_properties(wine_prefix_up PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine_prefix_down PROPERTIES FIXTURES_CLEANUP wine)
 
-# corvastel_add_wine_test(<name> <target> [LOCALE <locale>] [ARGS <arg>...])
-#   runs one of our executables under Wine;
-# corvastel_add_wine_test(<name> PROGRAM <program> [LOCALE <locale>] [ARGS <arg>...])
-#   runs a program of the prefix (regsvr32.exe, cscript.exe) of our bitness.
-function(corvastel_add_wine_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LOCALE;PROGRAM" "ARGS")
+# corvastel_needs_32bit_programs(<test>...): tests that run 32-bit programs. On a host that
+# runs none they stay registered but disabled, so that CTest lists them as not run.
+function(corvastel_needs_32bit_programs)
+  if(NOT CORVASTEL_HOST_RUNS_32BIT)
+    set_tests_properties(${ARGN} PROPERTIES DISABLED TRUE)
+  endif()
+endfunction()
+
+# corvastel_add_wine_test(<name> <x86|x64> [LOCALE <locale>] COMMAND <program> [<arg>...])
+#   runs a Windows program as one of that bitness: a path, or the bare name of one of
+#   the prefix's own programs (regsvr32.exe, cscript.exe).
+function(corvastel_add_wine_test name arch)
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "LOCALE" "COMMAND")
   if(NOT arg_LOCALE)
     set(arg_LOCALE "${CORVASTEL_TEST_LOCALE}")
   endif()
-  if(arg_PROGRAM)
-    set(command ${CMAKE_CROSSCOMPILING_EMULATOR} ${arg_PROGRAM})
-  else()
-    set(command ${arg_UNPARSED_ARGUMENTS})
-  endif()
-  add_test(NAME ${name} COMMAND ${command} ${arg_ARGS})
+  add_test(NAME ${name} COMMAND ${CORVASTEL_RUN_UNDER_WINE} ${CORVASTEL_WINEPREFIX} ${arch} ${arg_COMMAND})
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine
     ENVIRONMENT "CORVASTEL_LOCALE=${arg_LOCALE}")
+  if(arch STREQUAL x86)
+    corvastel_needs_32bit_programs(${name})
+  endif()
 endfunction()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the 32-bit and the 64-bit Corvastel.dll, registers
 # both side by side in the project's private Wine prefix, and runs the example scripts
-# under the cscript of each bitness and the C++ client against them.
+# under the cscript of each bitness and the C++ client against them (the 64-bit ones
+# alone on a host that runs no 32-bit programs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -9,6 +10,12 @@ for arch in x86 x64; do
   cmake --preset "$arch" >/dev/null
   cmake --build --preset "$arch" --target dist cpp_client
 done
+archs=(x86 x64)
+if ! scripts/host-runs-32bit.sh; then
+  archs=(x64)
+  echo "This host runs no 32-bit programs: the 64-bit examples run here; the 32-bit ones" \
+       "need a host that runs 32-bit programs (dist/x86 is built all the same)."
+fi
 
 prefix=$(realpath -m build/wineprefix)
 scripts/wine-prefix.sh up "$prefix"
@@ -17,11 +24,11 @@ trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
 run() { scripts/run-under-wine.sh "$prefix" "$@"; }
 step() { printf '\n=== %s\n' "$1"; }
 
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "Registering dist/$arch/Corvastel.dll with the $arch regsvr32"
   run "$arch" regsvr32.exe /s "Z:$(realpath "dist/$arch/Corvastel.dll")"
 done
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "examples/demo.vbs under the $arch cscript"
   run "$arch" cscript.exe //nologo "Z:$(realpath examples/demo.vbs)"
   step "examples/demo.js under the $arch cscript"
@@ -29,7 +36,7 @@ for arch in x86 x64; do
   step "examples/cpp_client.cpp built for $arch, early bound through _clsRegistry"
   run "$arch" "build/$arch/bin/cpp_client.exe"
 done
-for arch in x86 x64; do
+for arch in "${archs[@]}"; do
   step "Unregistering the $arch build"
   run "$arch" regsvr32.exe /u /s "Z:$(realpath "dist/$arch/Corvastel.dll")"
 done

@@ -7,9 +7,9 @@
 #   page 1252, US formats) unless it says otherwise; it is set for Wine alone, which knows
 #   it even where the system's C library does not.
 #
-# The prefix is 64-bit. Its 32-bit programs live in syswow64 and start with Wine's plain
-# loader (which starts system32's as 32-bit ones too); its 64-bit ones live in system32
-# and start with the 64-bit loader.
+# In a 64-bit prefix the 32-bit programs live in syswow64 and start with Wine's plain
+# loader (which starts system32's as 32-bit ones too); the 64-bit ones live in system32
+# and start with the 64-bit loader. A 32-bit prefix has only system32, of 32-bit programs.
 #
 # With its debug output off, Wine tells of a program it could not start (a DLL that did not
 # load, a process that died before its entry point) by nothing but an exit status: the low
@@ -20,7 +20,8 @@
 set -uo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
 case $2 in
-  x86) loader=wine system='C:\windows\syswow64' ;;
+  x86) loader=/usr/lib/wine/wine system='C:\windows\syswow64'
+       [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] || system='C:\windows\system32' ;;
   x64) loader=/usr/lib/wine/wine64 system='C:\windows\system32' ;;
   *) echo "usage: $0 PREFIX x86|x64 PROGRAM [ARG...]" >&2; exit 2 ;;
 esac

@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# wine-prefix.sh up|down PREFIX
+# wine-prefix.sh up|down PREFIX [win32]
 #   up:   create the private prefix if it is new, then start its wineserver and keep it running
 #   down: stop that prefix's wineserver (and no other)
+# The prefix is 64-bit, booted by the 64-bit loader so that hosts which run no 32-bit
+# programs have one too; with win32 it is a 32-bit Windows, booted by the 32-bit loader.
 set -euo pipefail
 action=$1
 export WINEPREFIX=$(realpath -m "$2") WINEDEBUG=-all
+if [ "${3:-}" = win32 ]; then
+  export WINEARCH=win32
+  wine=/usr/lib/wine/wine
+else
+  wine=/usr/lib/wine/wine64
+fi
 log="$WINEPREFIX.log"
 
 case "$action" in
@@ -13,8 +21,8 @@ case "$action" in
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       echo "Creating Wine prefix $WINEPREFIX"
       mkdir -p "$(dirname "$WINEPREFIX")"
-      wineboot --init >>"$log" 2>&1 </dev/null
-      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null
+      "$wine" wineboot.exe --init >>"$log" 2>&1 </dev/null
+      "$wine" reg.exe add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null
     fi
     # A server that outlives its last process by a few seconds can be on its way out
     # just as a test starts, so the tests get a persistent one, in place of any left
@@ -24,13 +32,13 @@ case "$action" in
     wineserver -p >>"$log" 2>&1 </dev/null
     # wineboot starts Wine's background services now, so that no test's output pipe is
     # inherited by them and held open.
-    wineboot >>"$log" 2>&1 </dev/null
+    "$wine" wineboot.exe >>"$log" 2>&1 </dev/null
     ;;
   down)
     wineserver -k 2>/dev/null || true
     ;;
   *)
-    echo "usage: $0 up|down PREFIX" >&2
+    echo "usage: $0 up|down PREFIX [win32]" >&2
     exit 2
     ;;
 esac

@@ -7,15 +7,18 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "platform/module_files.h"
 #include "platform/owners.h"
 #include "support/corvastel_dll.h"
 #include "support/dispatch_calls.h"
+#include "support/test_main.h"
 #include "support/test_key.h"
 #include "support/variants.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -212,7 +215,6 @@ TEST_F(Dispatch, OmittedAndNamedTypesWork)
     UniqueVariant result;
     EXPECT_EQ(call(L"regCreate_Key_Value", {root_.get(), path_.get(), textVariant(L"s").get(), textVariant(L"a").get()}, result), S_OK);
     EXPECT_EQ(key_.read("s"), (RawValue{REG_SZ, "a\0"s}));
-
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"regCreate_Key_Value"), const_cast<LPOLESTR>(L"lngDataType")};
     DISPID ids[2] = {};
     ASSERT_EQ(object_->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
@@ -253,14 +255,17 @@ TEST_F(Dispatch, ConversionFailuresBecomeExceptions)
     EXPECT_FALSE(key_.read("b"));
 }
 
-// The type library embedded in the file, read back through ITypeLib and ITypeInfo.
+// The type library embedded in the file, read back through ITypeLib and ITypeInfo: the
+// DLL beside this program's, or with --type-library=PATH the 32-bit build's file, read
+// by a 64-bit process.
 class TypeLibrary : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wchar_t path[MAX_PATH];
-        GetModuleFileNameW(corvastelDll(), path, MAX_PATH);
-        ASSERT_EQ(LoadTypeLibEx(path, REGKIND_NONE, &library_), S_OK);
+        const char* other = textOption("type-library");
+        const std::wstring path = other ? std::wstring(other, other + std::strlen(other)) : modulePath(corvastelDll());
+        ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library_), S_OK) << (other ? other : "the DLL beside this program");
+        platform_ = other || sizeof(void*) == 4 ? SYS_WIN32 : SYS_WIN64;
     }
 
     ComPtr<ITypeInfo> typeInfo(REFGUID id)
@@ -317,6 +322,7 @@ protected:
     }
 
     ComPtr<ITypeLib> library_;
+    SYSKIND platform_ = SYS_WIN32;
 };
 
 TEST_F(TypeLibrary, LibraryIsCorvastel2)
@@ -326,6 +332,7 @@ TEST_F(TypeLibrary, LibraryIsCorvastel2)
     EXPECT_TRUE(IsEqualGUID(attributes->guid, LIBID_Corvastel));
     EXPECT_EQ(attributes->wMajorVerNum, 2);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
+    EXPECT_EQ(attributes->syskind, platform_);
     library_->ReleaseTLibAttr(attributes);
     UniqueBstr name;
     library_->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);

@@ -19,15 +19,19 @@ char** savedArgv = nullptr;
 
 }  // namespace
 
-std::uint64_t numericOption(const char* name, std::uint64_t fallback)
+const char* textOption(const char* name)
 {
     const std::string prefix = "--" + std::string(name) + "=";
     for (int i = 1; i < savedArgc; ++i) {
-        if (std::strncmp(savedArgv[i], prefix.c_str(), prefix.size()) == 0) {
-            return std::strtoull(savedArgv[i] + prefix.size(), nullptr, 10);
-        }
+        if (std::strncmp(savedArgv[i], prefix.c_str(), prefix.size()) == 0) return savedArgv[i] + prefix.size();
     }
-    return fallback;
+    return nullptr;
+}
+
+std::uint64_t numericOption(const char* name, std::uint64_t fallback)
+{
+    const char* text = textOption(name);
+    return text ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
 }  // namespace corvastel::testing
