@@ -67,10 +67,17 @@ LSTATUS writeEntry(const ClassEntry& entry)
 }
 
 // The 32-bit and the 64-bit build each register the class in their own view of the
-// class root, but share the programmatic identifier.
+// class root, but share the programmatic identifier. 32-bit Windows has one view only,
+// which a request for the 64-bit view opens too: there is no other build there.
 bool otherBuildIsRegistered()
 {
-    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+#ifdef _WIN64
+    const REGSAM otherView = KEY_WOW64_32KEY;
+#else
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
+    const REGSAM otherView = KEY_WOW64_64KEY;
+#endif
     UniqueHkey key;
     return RegOpenKeyExW(HKEY_CLASSES_ROOT, classKey().c_str(), 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
 }
