@@ -2,6 +2,7 @@
 #include "value_conversions.h"
 
 #include <climits>
+#include <cmath>
 
 namespace corvastel {
 namespace {
@@ -52,6 +53,15 @@ bool isIntegerType(VARTYPE type)
     }
 }
 
+bool isNotANumber(const VARIANT& value)
+{
+    switch (V_VT(&value)) {
+    case VT_R4: return std::isnan(V_R4(&value));
+    case VT_R8: return std::isnan(V_R8(&value));
+    default: return false;
+    }
+}
+
 // Basic's CStr, CByte and CLng: Null is its own error, error values are never
 // numbers, and everything else is the automation coercion in the user's locale.
 HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant& result)
@@ -62,6 +72,11 @@ HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant
     case VT_NULL: return kInvalidUseOfNull;
     case VT_ERROR: return kTypeMismatch;
     default: break;
+    }
+    if (target != VT_BSTR && isNotANumber(plain.get())) {
+        // Windows reports NaN as out of range for every integer type; Wine's coercions
+        // return a number for it.
+        return kOverflow;
     }
     if (target != VT_BSTR && isIntegerType(V_VT(&plain.get()))) {
         // Wine coerces between integer types of one size by copying the bits (3000000000 as
@@ -86,8 +101,10 @@ bool isNumericType(VARTYPE type)
 }
 
 // Text that the automation number parser reads whole, in the user's locale, as a
-// number that fits a Double: signs, parentheses, thousands separators, the decimal
-// point, an exponent, the currency symbol and the &H and &O forms.
+// number that fits a Double or a Long: signs, parentheses, thousands separators, the
+// decimal point, an exponent, the currency symbol and the &H and &O forms. The Long
+// takes the &H and &O forms of negative numbers (&HFFFFFFFF is -1), which Wine does
+// not read as Doubles.
 bool isNumericText(BSTR text)
 {
     NUMPARSE parsed{};
@@ -96,7 +113,7 @@ bool isNumericText(BSTR text)
     parsed.dwInFlags = NUMPRS_STD;
     if (FAILED(VarParseNumFromStr(text, LOCALE_USER_DEFAULT, 0, &parsed, digits))) return false;
     UniqueVariant number;
-    return SUCCEEDED(VarNumFromParseNum(&parsed, digits, VTBIT_R8, number.put()));
+    return SUCCEEDED(VarNumFromParseNum(&parsed, digits, VTBIT_R8 | VTBIT_I4, number.put()));
 }
 
 int checkedLength(size_t length)

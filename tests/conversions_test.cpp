@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace corvastel::testing {
 namespace {
 
@@ -46,6 +48,7 @@ TEST(IsNumeric, AcceptsNumericVariantsIncludingEmptyAndBooleans)
     EXPECT_TRUE(conversions.isNumeric(shortVariant(300).get()));
     EXPECT_TRUE(conversions.isNumeric(doubleVariant(2.5).get()));
     EXPECT_TRUE(conversions.isNumeric(currencyVariant(12345).get()));
+    EXPECT_TRUE(conversions.isNumeric(doubleVariant(std::nan("")).get()));  // by its type, as on Windows
 }
 
 TEST(IsNumeric, RejectsNullDatesErrorsArraysAndObjectsWithoutANumber)
@@ -69,7 +72,8 @@ TEST(IsNumeric, EvaluatesObjectsByTheirDefaultValue)
 
 TEST(IsNumeric, ReadsTextAsTheNumberParserDoes)
 {
-    for (const wchar_t* number : {L"42", L"  42  ", L"-1.5e3", L"+7", L"1,000", L".5", L"$5", L"&H1F", L"&O17", L"(5)"}) {
+    for (const wchar_t* number : {L"42", L"  42  ", L"-1.5e3", L"+7", L"1,000", L".5", L"$5", L"&H1F", L"&O17", L"(5)",
+                                  L"&HFFFFFFFF", L"&H80000001", L"&O37777777777"}) {
         EXPECT_TRUE(isNumericText(number)) << "\"" << std::string(number, number + wcslen(number)) << "\"";
     }
     for (const wchar_t* other : {L"", L"   ", L"abc", L"12abc", L"1e400", L"&HZZ", L"1.2.3", L"2,5e", L"--1"}) {
@@ -141,6 +145,15 @@ TEST(ToLongAndToByte, OverflowForEveryIntegerTypeOutOfRange)
     V_I8(huge.put()) = 1LL << 40;
     V_VT(huge.addressof()) = VT_I8;
     EXPECT_EQ(longOf(huge.get()), "error 6");
+    UniqueVariant single;
+    V_R4(single.put()) = std::nanf("");
+    V_VT(single.addressof()) = VT_R4;
+    const UniqueVariant notANumber = doubleVariant(std::nan(""));
+    for (const VARIANT* value : {&single.get(), &notANumber.get()}) {
+        EXPECT_EQ(longOf(*value), "error 6");
+        EXPECT_EQ(byteOf(*value), "error 6");
+    }
+    EXPECT_EQ(longOf(textVariant(L"&HFFFFFFFF").get()), "-1");
 }
 
 TEST(ToLong, CoercesWithBankersRoundingAndBasicErrors)
