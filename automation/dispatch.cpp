@@ -2,48 +2,16 @@
 
 #include "platform/owners.h"
 
-#include <wrl/client.h>
-
-#include <memory>
+#include <cstring>
 #include <utility>
-#include <vector>
 
 using Microsoft::WRL::ComPtr;
 
 namespace corvastel::automation {
 namespace {
 
-// A FUNCDESC borrowed from its type information and given back at the end of scope.
-class FunctionDescription {
-public:
-    // Found by walking the descriptions: Wine's GetFuncIndexOfMemId counts a dual
-    // interface's functions without those of IDispatch, unlike GetFuncDesc.
-    FunctionDescription(ITypeInfo* info, DISPID member) : info_(info)
-    {
-        TYPEATTR* attributes = nullptr;
-        if (FAILED(info->GetTypeAttr(&attributes))) return;
-        const WORD count = attributes->cFuncs;
-        info->ReleaseTypeAttr(attributes);
-        for (UINT index = 0; index < count && !description_; ++index) {
-            if (FAILED(info->GetFuncDesc(index, &description_))) return;
-            if (description_->memid != member || description_->invkind != INVOKE_FUNC) {
-                info->ReleaseFuncDesc(std::exchange(description_, nullptr));
-            }
-        }
-    }
-    ~FunctionDescription()
-    {
-        if (description_) info_->ReleaseFuncDesc(description_);
-    }
-    FunctionDescription(const FunctionDescription&) = delete;
-    FunctionDescription& operator=(const FunctionDescription&) = delete;
-
-    const FUNCDESC* get() const noexcept { return description_; }
-
-private:
-    ITypeInfo* info_;
-    FUNCDESC* description_ = nullptr;
-};
+using Parameter = TypeDispatch::Parameter;
+using Function = TypeDispatch::Function;
 
 bool isEnumeration(ITypeInfo* info, HREFTYPE reference)
 {
@@ -70,6 +38,23 @@ VARTYPE scalarType(ITypeInfo* info, const TYPEDESC& type)
     }
 }
 
+Function shapeOf(ITypeInfo* info, const FUNCDESC& description)
+{
+    Function function{description.memid, static_cast<UINT>(description.cParams), {}};
+    for (UINT index = 0; index < function.count; ++index) {
+        const ELEMDESC& parameter = description.lprgelemdescParam[index];
+        function.parameters[index] = {scalarType(info, parameter.tdesc), parameter.tdesc.vt == VT_PTR,
+                                      (parameter.paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0};
+    }
+    return function;
+}
+
+bool isMalformed(const DISPPARAMS& params)
+{
+    return (params.cArgs && !params.rgvarg) || params.cNamedArgs > params.cArgs ||
+           (params.cNamedArgs && !params.rgdispidNamedArgs);
+}
+
 // Which parameter an argument fills: named ones come first, then the positional
 // ones in reverse order.
 UINT parameterOf(const DISPPARAMS& params, UINT argument)
@@ -78,63 +63,131 @@ UINT parameterOf(const DISPPARAMS& params, UINT argument)
                                         : params.cArgs - 1 - argument;
 }
 
-// A caller's variable passed for a typed parameter: its value in the parameter's type
-// for the call, and for a by-reference parameter the variable to take the result.
-struct AdaptedArgument {
-    VARIANT* variable;
-    bool byReference;
-    UniqueVariant typed;
+// A host that fills in an omitted optional argument itself (C++ with vtMissing, VBA
+// forwarding an Optional Variant, PowerShell) passes the error DISP_E_PARAMNOTFOUND.
+bool isMissing(const VARIANT& argument)
+{
+    const VARIANT* value = V_VT(&argument) == (VT_BYREF | VT_VARIANT) ? V_VARIANTREF(&argument) : &argument;
+    return value && V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND;
+}
+
+// A caller's variable passed for a typed parameter. The call gets the variable itself
+// where it holds the parameter's type already, and otherwise a copy in that type, which
+// goes back into the variable only if the method changed it: a variable the method only
+// read keeps its own type and value (a String stays a String, Empty stays Empty).
+class AdaptedArgument {
+public:
+    HRESULT adapt(VARIANT& variable, const Parameter& parameter, VARIANT& argument)
+    {
+        VARIANT* passed = &variable;
+        if (V_VT(&variable) != parameter.scalar) {
+            VARIANT* typed = typed_.put();
+            std::memset(typed, 0, sizeof *typed);  // so that the value compares whole
+            if (const HRESULT hr = VariantChangeType(typed, &variable, 0, parameter.scalar); FAILED(hr)) return hr;
+            passed = typed;
+            if (parameter.byReference) {
+                variable_ = &variable;
+                std::memcpy(&before_, &V_UI1(typed), sizeof before_);
+            }
+        }
+        if (parameter.byReference) {
+            // Every scalar member of a variant's value union starts at the same address.
+            V_VT(&argument) = VT_BYREF | parameter.scalar;
+            V_BYREF(&argument) = &V_UI1(passed);
+        } else {
+            argument = *passed;  // borrowed: the variable or this keeps ownership
+        }
+        return S_OK;
+    }
+
+    void writeBack()
+    {
+        if (!variable_ || std::memcmp(&before_, &V_UI1(typed_.addressof()), sizeof before_) == 0) return;
+        VariantClear(variable_);
+        *variable_ = typed_.release();
+    }
+
+private:
+    UniqueVariant typed_;
+    VARIANT* variable_ = nullptr;
+    ULONGLONG before_ = 0;  // the copy's value as the call got it
 };
 
 }  // namespace
 
-HRESULT invokeWithTypeInfo(ITypeInfo* info, IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params,
-                           VARIANT* result, EXCEPINFO* exception, UINT* argumentError)
+TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> info) : info_(std::move(info))
 {
-    const FunctionDescription function(info, member);
-    if (!params || !function.get()) {
-        return info->Invoke(object, member, flags, params, result, exception, argumentError);
+    // Walked rather than looked up: Wine's GetFuncIndexOfMemId counts a dual interface's
+    // functions without those of IDispatch, unlike GetFuncDesc.
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(info_->GetTypeAttr(&attributes))) return;
+    const WORD count = attributes->cFuncs;
+    info_->ReleaseTypeAttr(attributes);
+    for (UINT index = 0; index < count; ++index) {
+        FUNCDESC* description = nullptr;
+        if (FAILED(info_->GetFuncDesc(index, &description))) continue;
+        if (description->invkind == INVOKE_FUNC && description->cParams <= SHORT(kMaxParameters)) {
+            functions_.push_back(shapeOf(info_.Get(), *description));
+        }
+        info_->ReleaseFuncDesc(description);
     }
-    if ((params->cArgs && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
-        (params->cNamedArgs && !params->rgdispidNamedArgs)) {
-        return E_INVALIDARG;
+}
+
+const TypeDispatch::Function* TypeDispatch::find(DISPID member) const noexcept
+{
+    for (const Function& function : functions_) {
+        if (function.member == member) return &function;
+    }
+    return nullptr;
+}
+
+HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                             EXCEPINFO* exception, UINT* argumentError) const
+{
+    const Function* function = find(member);
+    if (!params || !function) return info_->Invoke(object, member, flags, params, result, exception, argumentError);
+    if (isMalformed(*params)) return E_INVALIDARG;
+    // More arguments than parameters: the type information refuses the count.
+    if (params->cArgs > function->count) {
+        return info_->Invoke(object, member, flags, params, result, exception, argumentError);
     }
 
-    std::vector<VARIANT> arguments(params->rgvarg, params->rgvarg + params->cArgs);
-    std::vector<std::unique_ptr<AdaptedArgument>> adapted;
+    VARIANT arguments[kMaxParameters];
+    DISPID names[kMaxParameters];
+    UINT callersIndex[kMaxParameters];
+    AdaptedArgument adapted[kMaxParameters];
+    DISPPARAMS call{arguments, names, 0, 0};
+    UINT trailingLeftOut = 0;
     for (UINT index = 0; index < params->cArgs; ++index) {
-        VARIANT& argument = arguments[index];
+        const VARIANT& argument = params->rgvarg[index];
         const UINT parameter = parameterOf(*params, index);
-        if (V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument) ||
-            parameter >= UINT(function.get()->cParams)) {
+        const bool named = index < params->cNamedArgs;
+        const bool known = parameter < function->count;
+        // Missing named arguments, and missing positional ones at the end, are left out as
+        // if the host had not passed them, so that the parameter gets its default.
+        if (known && function->parameters[parameter].optional && isMissing(argument) &&
+            (named || index == params->cNamedArgs + trailingLeftOut)) {
+            if (!named) ++trailingLeftOut;
             continue;
         }
-        const TYPEDESC& declared = function.get()->lprgelemdescParam[parameter].tdesc;
-        const VARTYPE type = scalarType(info, declared);
-        if (type == VT_EMPTY) continue;
-
-        auto adapter = std::make_unique<AdaptedArgument>(AdaptedArgument{V_VARIANTREF(&argument), declared.vt == VT_PTR, {}});
-        if (FAILED(VariantChangeType(adapter->typed.put(), adapter->variable, 0, type))) {
+        const UINT slot = call.cArgs++;
+        if (named) names[call.cNamedArgs++] = params->rgdispidNamedArgs[index];
+        callersIndex[slot] = index;
+        arguments[slot] = argument;
+        if (!known || function->parameters[parameter].scalar == VT_EMPTY ||
+            V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument)) {
+            continue;
+        }
+        if (FAILED(adapted[slot].adapt(*V_VARIANTREF(&argument), function->parameters[parameter], arguments[slot]))) {
             if (argumentError) *argumentError = index;
             return DISP_E_TYPEMISMATCH;
         }
-        if (adapter->byReference) {
-            // Every scalar member of a variant's value union starts at the same address.
-            V_VT(&argument) = VT_BYREF | type;
-            V_BYREF(&argument) = &V_UI1(adapter->typed.addressof());
-        } else {
-            argument = adapter->typed.get();  // borrowed: the adapter keeps ownership
-        }
-        adapted.push_back(std::move(adapter));
     }
 
-    DISPPARAMS adaptedParams = *params;
-    adaptedParams.rgvarg = arguments.data();
-    const HRESULT hr = info->Invoke(object, member, flags, &adaptedParams, result, exception, argumentError);
-    for (const auto& adapter : adapted) {
-        if (!adapter->byReference) continue;
-        VariantClear(adapter->variable);
-        *adapter->variable = adapter->typed.release();
+    const HRESULT hr = info_->Invoke(object, member, flags, &call, result, exception, argumentError);
+    for (UINT slot = 0; slot < call.cArgs; ++slot) adapted[slot].writeBack();
+    if (argumentError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && *argumentError < call.cArgs) {
+        *argumentError = callersIndex[*argumentError];
     }
     return hr;
 }

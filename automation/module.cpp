@@ -10,6 +10,7 @@
 #include <wrl/client.h>
 
 #include <atomic>
+#include <memory>
 
 using Microsoft::WRL::ComPtr;
 
@@ -18,7 +19,7 @@ namespace {
 
 HMODULE moduleHandle = nullptr;
 std::atomic<LONG> locks{0};
-std::atomic<ITypeInfo*> cachedTypeInfo{nullptr};
+std::atomic<TypeDispatch*> cachedDispatch{nullptr};
 
 }  // namespace
 
@@ -32,22 +33,35 @@ HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept
     return guarded([&] { return LoadTypeLibEx(modulePath(moduleHandle).c_str(), REGKIND_NONE, library); });
 }
 
-HRESULT registryTypeInfo(ITypeInfo** info) noexcept
+HRESULT registryDispatch(const TypeDispatch** dispatch) noexcept
 {
-    ITypeInfo* cached = cachedTypeInfo.load(std::memory_order_acquire);
+    TypeDispatch* cached = cachedDispatch.load(std::memory_order_acquire);
     if (!cached) {
         ComPtr<ITypeLib> library;
-        ComPtr<ITypeInfo> loaded;
+        ComPtr<ITypeInfo> info;
         HRESULT hr = loadOwnTypeLibrary(&library);
-        if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID__clsRegistry, &loaded);
+        if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID__clsRegistry, &info);
         if (FAILED(hr)) return hr;
-        // The first thread to publish wins; a loser's copy is released with its ComPtr.
-        if (cachedTypeInfo.compare_exchange_strong(cached, loaded.Get(), std::memory_order_acq_rel)) {
-            cached = loaded.Detach();
+        std::unique_ptr<TypeDispatch> loaded;
+        if (hr = guarded([&] { loaded = std::make_unique<TypeDispatch>(std::move(info)); return S_OK; }); FAILED(hr)) {
+            return hr;
+        }
+        // The first thread to publish wins; a loser's copy goes with its unique_ptr.
+        if (cachedDispatch.compare_exchange_strong(cached, loaded.get(), std::memory_order_acq_rel)) {
+            cached = loaded.release();
         }
     }
-    cached->AddRef();
-    *info = cached;
+    *dispatch = cached;
+    return S_OK;
+}
+
+HRESULT registryTypeInfo(ITypeInfo** info) noexcept
+{
+    const TypeDispatch* dispatch = nullptr;
+    const HRESULT hr = registryDispatch(&dispatch);
+    if (FAILED(hr)) return hr;
+    *info = dispatch->typeInfo();
+    (*info)->AddRef();
     return S_OK;
 }
 
@@ -65,7 +79,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     case DLL_PROCESS_DETACH:
         // At process exit (reserved set) oleaut32 may already be gone: leave it be.
         if (!reserved) {
-            if (ITypeInfo* info = cachedTypeInfo.exchange(nullptr)) info->Release();
+            delete cachedDispatch.exchange(nullptr);
         }
         break;
     }

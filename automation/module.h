@@ -3,6 +3,7 @@
 // server locks that keeps it loaded, and the cached type information.
 
 #include "automation/corvastel_h.h"
+#include "automation/dispatch.h"
 
 namespace corvastel::automation {
 
@@ -13,7 +14,8 @@ void unlockModule() noexcept;
 
 // The type library embedded in this module, loaded without registering anything.
 HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept;
-// The type information of _clsRegistry, loaded once per process.
+// The type information of _clsRegistry, loaded once per process, and Invoke served by it.
+HRESULT registryDispatch(const TypeDispatch** dispatch) noexcept;
 HRESULT registryTypeInfo(ITypeInfo** info) noexcept;
 
 }  // namespace corvastel::automation

@@ -3,10 +3,6 @@
 #include "automation/dispatch.h"
 #include "automation/error_info.h"
 
-#include <wrl/client.h>
-
-using Microsoft::WRL::ComPtr;
-
 namespace corvastel::automation {
 namespace {
 
@@ -71,21 +67,21 @@ HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    const HRESULT hr = registryTypeInfo(&info);
-    return FAILED(hr) ? hr : DispGetIDsOfNames(info.Get(), names, count, ids);
+    const TypeDispatch* dispatch = nullptr;
+    const HRESULT hr = registryDispatch(&dispatch);
+    return FAILED(hr) ? hr : DispGetIDsOfNames(dispatch->typeInfo(), names, count, ids);
 }
 
 HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* exception, UINT* argumentError)
 {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    const HRESULT hr = registryTypeInfo(&info);
+    const TypeDispatch* dispatch = nullptr;
+    const HRESULT hr = registryDispatch(&dispatch);
     if (FAILED(hr)) return hr;
     return guarded([&] {
-        return invokeWithTypeInfo(info.Get(), static_cast<_clsRegistry*>(this), member, flags, params, result,
-                                  exception, argumentError);
+        return dispatch->invoke(static_cast<_clsRegistry*>(this), member, flags, params, result, exception,
+                                argumentError);
     });
 }
 

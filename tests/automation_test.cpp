@@ -215,6 +215,17 @@ TEST_F(Dispatch, OmittedAndNamedTypesWork)
     UniqueVariant result;
     EXPECT_EQ(call(L"regCreate_Key_Value", {root_.get(), path_.get(), textVariant(L"s").get(), textVariant(L"a").get()}, result), S_OK);
     EXPECT_EQ(key_.read("s"), (RawValue{REG_SZ, "a\0"s}));
+    // A type passed as missing, by value (vtMissing) or in a variable, is left out too.
+    UniqueVariant missing = errorVariant(DISP_E_PARAMNOTFOUND);
+    for (const VARIANT& type : {missing.get(), byRef(missing)}) {
+        EXPECT_EQ(call(L"regCreate_Key_Value", {root_.get(), path_.get(), textVariant(L"d").get(), textVariant(L"5").get(), type},
+                       result),
+                  S_OK);
+        EXPECT_EQ(key_.read("d"), (RawValue{REG_DWORD, "\x05\0\0\0"s}));
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.path().c_str(), L"d");
+    }
+    EXPECT_EQ(V_VT(&missing.get()), VT_ERROR);
+
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"regCreate_Key_Value"), const_cast<LPOLESTR>(L"lngDataType")};
     DISPID ids[2] = {};
     ASSERT_EQ(object_->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);

@@ -111,6 +111,7 @@ public:
                 {L"42", true, number(42), number(42)},         {L" 7 ", true, number(7), number(7)},
                 {L"2.5", true, number(2), number(2)},          {L"1,000", true, number(1000), error(6)},
                 {L"&H1F", true, number(31), number(31)},       {L"abc", false, error(13), error(13)},
+                {L"&HFFFFFFFF", true, number(-1), error(6)},   {L"&O37777777777", true, number(-1), error(6)},
                 {L"", false, error(13), error(13)},            {L"  hello  ", false, error(13), error(13)},
                 {L"caf\u00e9 \u20ac", false, error(13), error(13)}, {L"\u03a9", false, error(13), error(13)},
             };
@@ -233,15 +234,38 @@ private:
     }
     std::wstring fullPath(const std::wstring& relative) const { return key_.path() + L"\\" + relative; }
 
-    // An argument as a host passes it: the value itself, or a variable holding it.
-    VARIANT argument(UniqueVariant& value)
+    // An argument as a host passes it: the value itself, or a variable holding it, which
+    // holds the same afterwards unless the operation sets it (to what `set` describes).
+    VARIANT argument(UniqueVariant& value, std::string set = {})
     {
         if (data_.pick(4) == 0) {
-            variables_.push_back(std::make_unique<UniqueVariant>(std::move(value)));
-            return byRef(*variables_.back());
+            const std::string after = set.empty() ? describe(value.get()) : set;
+            variables_.push_back({std::make_unique<UniqueVariant>(std::move(value)), after});
+            return byRef(*variables_.back().value);
         }
         held_.push_back(std::move(value));
         return held_.back().get();
+    }
+
+    // A data type as hosts pass it: a Long, an Integer, text, or a Double that rounds to it.
+    UniqueVariant typeArgument(LONG type)
+    {
+        switch (data_.pick(4)) {
+        case 0: return shortVariant(static_cast<SHORT>(type));
+        case 1: return textVariant(std::to_wstring(type));
+        case 2: return doubleVariant(type + 0.375);
+        default: return longVariant(type);
+        }
+    }
+
+    void expectVariablesAsSet()
+    {
+        for (const Variable& variable : variables_) {
+            if (describe(variable.value->get()) == variable.after) continue;
+            ++failures_;
+            ADD_FAILURE() << "seed " << seed_ << ", operation " << operation_ << ": a variable passed by reference holds "
+                          << describe(variable.value->get()) << ", expected " << variable.after;
+        }
     }
 
     Outcome call(Method method, std::vector<VARIANT> arguments)
@@ -250,6 +274,7 @@ private:
         Exception exception;
         const HRESULT hr = invokeMethod(object_, ids_[method], std::move(arguments), result, exception);
         held_.clear();
+        expectVariablesAsSet();
         if (hr == DISP_E_EXCEPTION) return Outcome::ofError(exception.scode & 0xFFFF);
         if (FAILED(hr)) return Outcome::ofError(hr);
         const VARIANT& value = result.get();
@@ -350,9 +375,14 @@ private:
         const LONG chosen = given == 0 ? (datum.numeric ? REG_DWORD : REG_SZ) : given;
 
         std::vector<VARIANT> arguments{argument(root), argument(path), argument(nameArgument), argument(datum.value)};
-        UniqueVariant type = longVariant(given);
-        const bool omitted = given == 0 && data_.pick(2) == 0;
-        if (!omitted) arguments.push_back(argument(type));
+        // Left out, passed as missing, or given; a variable given 0 receives the chosen type.
+        UniqueVariant type = typeArgument(given);
+        UniqueVariant missing = errorVariant(DISP_E_PARAMNOTFOUND);
+        switch (given == 0 ? data_.pick(3) : 2) {
+        case 0: break;
+        case 1: arguments.push_back(argument(missing)); break;
+        default: arguments.push_back(argument(type, given == 0 ? "I4 " + std::to_string(chosen) : "")); break;
+        }
 
         const Outcome& converted = chosen == REG_BINARY ? datum.asByte : chosen == REG_DWORD ? datum.asLong : datum.text;
         // The key path is created before the data is converted, so it stays when that fails.
@@ -425,7 +455,11 @@ private:
     RegistryModel model_;
     std::vector<DISPID> ids_;
     std::vector<UniqueVariant> held_;
-    std::vector<std::unique_ptr<UniqueVariant>> variables_;
+    struct Variable {
+        std::unique_ptr<UniqueVariant> value;
+        std::string after;
+    };
+    std::vector<Variable> variables_;
     long operation_ = 0;
     long failures_ = 0;
 };

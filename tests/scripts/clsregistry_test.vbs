@@ -37,6 +37,18 @@ Check "type chosen for text", dataType, CLng(REG_SZ)
 dataType = 0
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Number", "42", dataType
 Check "type chosen for a number", dataType, CLng(REG_DWORD)
+dataType = 0
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Hex", "&HFFFFFFFF", dataType
+Check "type chosen for negative hex", dataType, CLng(REG_DWORD)
+' Variables that an operation does not set keep their type and value.
+dataType = 3.6
+reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Rounded", "7", dataType
+Check "a type that was not 0 stays", dataType, 3.6
+Dim root, empty
+root = CStr(HKEY_CURRENT_USER)
+Check "root given as text", reg.regDoes_Key_Exist(root, empty), True
+Check "root stays text", root, CStr(HKEY_CURRENT_USER)
+Check "path stays Empty", TypeName(empty), "Empty"
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Omitted", 7
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Half", 2.5, REG_DWORD
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Byte", 200, REG_BINARY
@@ -44,6 +56,8 @@ reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Multi", "a", REG_MULTI_SZ
 
 Check "string read back trimmed", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Text"), "hello"
 Check "number read back", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Number"), CLng(42)
+Check "negative hex read back", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Hex"), CLng(-1)
+Check "rounded type", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Rounded"), CLng(7)
 Check "omitted type", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Omitted"), CLng(7)
 Check "half rounds to even", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Half"), CLng(2)
 Check "byte read back", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Byte"), CLng(200)
