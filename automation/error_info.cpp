@@ -1,7 +1,8 @@
 #include "automation/error_info.h"
 
 #include "automation/corvastel_h.h"
-#include "platform/basic_errors.h"
+#include "automation/corvastel_identities.h"
+#include "platform/basic_runtime.h"
 #include "platform/owners.h"
 
 #include <wrl/client.h>
@@ -17,7 +18,7 @@ HRESULT raiseError(HRESULT error) noexcept
     if (FAILED(CreateErrorInfo(&created)) || FAILED(created.As(&info))) return error;
     const std::wstring_view description = describeBasicError(error);
     created->SetGUID(IID__clsRegistry);
-    created->SetSource(const_cast<LPOLESTR>(L"Corvastel.clsRegistry"));
+    created->SetSource(const_cast<LPOLESTR>(kProgId));
     created->SetDescription(const_cast<LPOLESTR>(description.empty() ? L"" : description.data()));
     SetErrorInfo(0, info.Get());
     return error;

@@ -1,9 +1,7 @@
-// The library's entry point, its unload test and the class object export.
-#include <initguid.h>  // defines the identities that the generated header declares
-
+// The module's state: its handle, the count that keeps it loaded, and the type
+// information, loaded once.
 #include "automation/module.h"
 
-#include "automation/class_factory.h"
 #include "automation/error_info.h"
 #include "platform/module_files.h"
 
@@ -65,36 +63,10 @@ HRESULT registryTypeInfo(ITypeInfo** info) noexcept
     return S_OK;
 }
 
+void attachModule(HMODULE module) noexcept { moduleHandle = module; }
+
+void releaseTypeInformation() noexcept { delete cachedDispatch.exchange(nullptr); }
+
+bool moduleIsInUse() noexcept { return locks != 0; }
+
 }  // namespace corvastel::automation
-
-using namespace corvastel::automation;
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
-{
-    switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        moduleHandle = instance;
-        DisableThreadLibraryCalls(instance);
-        break;
-    case DLL_PROCESS_DETACH:
-        // At process exit (reserved set) oleaut32 may already be gone: leave it be.
-        if (!reserved) {
-            delete cachedDispatch.exchange(nullptr);
-        }
-        break;
-    }
-    return TRUE;
-}
-
-STDAPI DllCanUnloadNow()
-{
-    return locks == 0 ? S_OK : S_FALSE;
-}
-
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object)
-{
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualCLSID(clsid, CLSID_clsRegistry)) return CLASS_E_CLASSNOTAVAILABLE;
-    return classFactory().QueryInterface(iid, object);
-}

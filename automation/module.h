@@ -8,14 +8,18 @@
 namespace corvastel::automation {
 
 HMODULE thisModule() noexcept;
+void attachModule(HMODULE module) noexcept;
 
+// Live objects and server locks.
 void lockModule() noexcept;
 void unlockModule() noexcept;
+bool moduleIsInUse() noexcept;
 
 // The type library embedded in this module, loaded without registering anything.
 HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept;
 // The type information of _clsRegistry, loaded once per process, and Invoke served by it.
 HRESULT registryDispatch(const TypeDispatch** dispatch) noexcept;
 HRESULT registryTypeInfo(ITypeInfo** info) noexcept;
+void releaseTypeInformation() noexcept;
 
 }  // namespace corvastel::automation

@@ -1,7 +1,6 @@
-// DllRegisterServer and DllUnregisterServer: the class, its programmatic identifier
-// and the type library, which ties the interface to it.
+#include "automation/registration.h"
 
-#include "automation/error_info.h"
+#include "automation/corvastel_identities.h"
 #include "automation/module.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
@@ -17,8 +16,6 @@ using Microsoft::WRL::ComPtr;
 namespace corvastel::automation {
 namespace {
 
-const wchar_t kProgId[] = L"Corvastel.clsRegistry";
-
 #ifdef _WIN64
 const SYSKIND kPlatform = SYS_WIN64;
 const wchar_t kPlatformName[] = L"win64";
@@ -27,18 +24,13 @@ const SYSKIND kPlatform = SYS_WIN32;
 const wchar_t kPlatformName[] = L"win32";
 #endif
 
-// An identity in the registry's form, {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
-std::wstring textOf(REFGUID id)
-{
-    wchar_t text[39] = {};
-    StringFromGUID2(id, text, 39);
-    return text;
-}
-
-std::wstring classKey() { return L"CLSID\\" + textOf(CLSID_clsRegistry); }
+std::wstring classKey() { return std::wstring(L"CLSID\\") + kClassIdText; }
 
 // Where the type library is registered for this build's platform.
-std::wstring typeLibraryKey() { return L"TypeLib\\" + textOf(LIBID_Corvastel) + L"\\2.0\\0\\" + kPlatformName; }
+std::wstring typeLibraryKey()
+{
+    return std::wstring(L"TypeLib\\") + kLibraryIdText + L"\\" + kVersionText + L"\\0\\" + kPlatformName;
+}
 
 struct ClassEntry {
     std::wstring key;
@@ -54,9 +46,9 @@ std::array<ClassEntry, 7> classEntries(const std::wstring& path)
         {classes + L"\\InprocServer32", nullptr, path},
         {classes + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
         {classes + L"\\ProgID", nullptr, kProgId},
-        {classes + L"\\TypeLib", nullptr, textOf(LIBID_Corvastel)},
+        {classes + L"\\TypeLib", nullptr, kLibraryIdText},
         {kProgId, nullptr, kProgId},
-        {std::wstring(kProgId) + L"\\CLSID", nullptr, textOf(CLSID_clsRegistry)},
+        {std::wstring(kProgId) + L"\\CLSID", nullptr, kClassIdText},
     }};
 }
 
@@ -91,7 +83,7 @@ bool progIdIsOnlyOurs()
     const std::wstring key = std::wstring(kProgId) + L"\\CLSID";
     return RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
                ERROR_SUCCESS &&
-           _wcsicmp(classId, textOf(CLSID_clsRegistry).c_str()) == 0 && !otherBuildIsRegistered();
+           _wcsicmp(classId, kClassIdText) == 0 && !otherBuildIsRegistered();
 }
 
 bool typeLibraryIsRegistered()
@@ -100,12 +92,14 @@ bool typeLibraryIsRegistered()
     return RegOpenKeyExW(HKEY_CLASSES_ROOT, typeLibraryKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
+}  // namespace
+
 HRESULT unregisterServer()
 {
     if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey().c_str());
     // Judged by what is left, so that unregistering twice succeeds as well.
-    UnRegisterTypeLib(LIBID_Corvastel, 2, 0, LOCALE_NEUTRAL, kPlatform);
+    UnRegisterTypeLib(LIBID_Corvastel, kVersionMajor, kVersionMinor, LOCALE_NEUTRAL, kPlatform);
     return typeLibraryIsRegistered() ? SELFREG_E_TYPELIB : S_OK;
 }
 
@@ -126,15 +120,4 @@ HRESULT registerServer()
     return S_OK;
 }
 
-}  // namespace
 }  // namespace corvastel::automation
-
-STDAPI DllRegisterServer()
-{
-    return corvastel::automation::guarded(corvastel::automation::registerServer);
-}
-
-STDAPI DllUnregisterServer()
-{
-    return corvastel::automation::guarded(corvastel::automation::unregisterServer);
-}

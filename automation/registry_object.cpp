@@ -6,8 +6,6 @@
 namespace corvastel::automation {
 namespace {
 
-corvastel::RegRootKey rootKey(::RegRootKey root) noexcept { return static_cast<corvastel::RegRootKey>(root); }
-
 VARIANT_BOOL variantBool(bool value) noexcept { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 }  // namespace
@@ -85,35 +83,35 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
     });
 }
 
-HRESULT RegistryObject::regDelete_Sub_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+HRESULT RegistryObject::regDelete_Sub_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                           VARIANT* result)
 {
     if (!result) return E_POINTER;
     VariantInit(result);
     return guarded([&] {
-        registry_.regDelete_Sub_Key(rootKey(lngRootKey), view(strRegKeyPath), view(strRegSubKey));
+        registry_.regDelete_Sub_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey));
         return S_OK;
     });
 }
 
-HRESULT RegistryObject::regDoes_Key_Exist(::RegRootKey* lngRootKey, BSTR* strRegKeyPath, VARIANT_BOOL* result)
+HRESULT RegistryObject::regDoes_Key_Exist(RegRootKey* lngRootKey, BSTR* strRegKeyPath, VARIANT_BOOL* result)
 {
     if (!lngRootKey || !strRegKeyPath || !result) return E_POINTER;
     *result = VARIANT_FALSE;
     return guarded([&] {
-        *result = variantBool(registry_.regDoes_Key_Exist(rootKey(*lngRootKey), view(*strRegKeyPath)));
+        *result = variantBool(registry_.regDoes_Key_Exist(*lngRootKey, view(*strRegKeyPath)));
         return S_OK;
     });
 }
 
-HRESULT RegistryObject::regQuery_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+HRESULT RegistryObject::regQuery_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                        VARIANT* result)
 {
     if (!result) return E_POINTER;
     VariantInit(result);
     return guarded([&] {
         UniqueVariant value;
-        const HRESULT hr = registry_.regQuery_A_Key(rootKey(lngRootKey), view(strRegKeyPath), view(strRegSubKey), value);
+        const HRESULT hr = registry_.regQuery_A_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey), value);
         if (FAILED(hr)) return raiseError(hr);
         *result = value.release();
         return S_OK;
@@ -121,37 +119,37 @@ HRESULT RegistryObject::regQuery_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPa
 }
 
 // An omitted lngDataType arrives as a NULL pointer and counts as 0.
-HRESULT RegistryObject::regCreate_Key_Value(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
-                                            VARIANT* varRegData, ::RegDataType* lngDataType)
+HRESULT RegistryObject::regCreate_Key_Value(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+                                            VARIANT* varRegData, RegDataType* lngDataType)
 {
     if (!varRegData) return E_POINTER;
     return guarded([&] {
-        auto type = static_cast<corvastel::RegDataType>(lngDataType ? *lngDataType : 0);
-        const HRESULT hr = registry_.regCreate_Key_Value(rootKey(lngRootKey), view(strRegKeyPath),
+        RegDataType type = lngDataType ? *lngDataType : RegDataType(0);
+        const HRESULT hr = registry_.regCreate_Key_Value(lngRootKey, view(strRegKeyPath),
                                                          view(strRegSubKey), *varRegData, type);
         // The type is chosen before the data is converted, so the caller sees it either way.
-        if (lngDataType) *lngDataType = static_cast<::RegDataType>(type);
+        if (lngDataType) *lngDataType = type;
         return FAILED(hr) ? raiseError(hr) : S_OK;
     });
 }
 
-HRESULT RegistryObject::regCreate_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, VARIANT* result)
+HRESULT RegistryObject::regCreate_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, VARIANT* result)
 {
     if (!result) return E_POINTER;
     VariantInit(result);
     return guarded([&] {
-        registry_.regCreate_A_Key(rootKey(lngRootKey), view(strRegKeyPath));
+        registry_.regCreate_A_Key(lngRootKey, view(strRegKeyPath));
         return S_OK;
     });
 }
 
-HRESULT RegistryObject::regDelete_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegKeyName,
+HRESULT RegistryObject::regDelete_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegKeyName,
                                         VARIANT_BOOL* result)
 {
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
     return guarded([&] {
-        *result = variantBool(registry_.regDelete_A_Key(rootKey(lngRootKey), view(strRegKeyPath), view(strRegKeyName)));
+        *result = variantBool(registry_.regDelete_A_Key(lngRootKey, view(strRegKeyPath), view(strRegKeyName)));
         return S_OK;
     });
 }

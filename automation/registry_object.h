@@ -27,16 +27,16 @@ public:
                                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;
 
     // _clsRegistry
-    HRESULT STDMETHODCALLTYPE regDelete_Sub_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+    HRESULT STDMETHODCALLTYPE regDelete_Sub_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                                 VARIANT* result) override;
-    HRESULT STDMETHODCALLTYPE regDoes_Key_Exist(::RegRootKey* lngRootKey, BSTR* strRegKeyPath,
+    HRESULT STDMETHODCALLTYPE regDoes_Key_Exist(RegRootKey* lngRootKey, BSTR* strRegKeyPath,
                                                 VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE regQuery_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+    HRESULT STDMETHODCALLTYPE regQuery_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                              VARIANT* result) override;
-    HRESULT STDMETHODCALLTYPE regCreate_Key_Value(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
-                                                  VARIANT* varRegData, ::RegDataType* lngDataType) override;
-    HRESULT STDMETHODCALLTYPE regCreate_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, VARIANT* result) override;
-    HRESULT STDMETHODCALLTYPE regDelete_A_Key(::RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegKeyName,
+    HRESULT STDMETHODCALLTYPE regCreate_Key_Value(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
+                                                  VARIANT* varRegData, RegDataType* lngDataType) override;
+    HRESULT STDMETHODCALLTYPE regCreate_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, VARIANT* result) override;
+    HRESULT STDMETHODCALLTYPE regDelete_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegKeyName,
                                               VARIANT_BOOL* result) override;
 
     // ISupportErrorInfo

@@ -11,7 +11,10 @@
 #include <initguid.h>
 
 #include "automation/corvastel_h.h"
+#include "automation/corvastel_identities.h"
 #include "platform/owners.h"
+#include "support/corvastel_dll.h"
+#include "support/dispatch_calls.h"
 
 #include <wrl/client.h>
 
@@ -28,10 +31,14 @@ using Microsoft::WRL::ComPtr;
 using corvastel::allocateBstr;
 using corvastel::UniqueBstr;
 using corvastel::UniqueVariant;
+using corvastel::testing::dispatchIdOf;
+using corvastel::testing::kCurrentUser;
+using corvastel::testing::kCurrentUserRoot;
+using corvastel::testing::Exception;
+using corvastel::testing::invokeMethod;
 
 namespace {
 
-const auto kCurrentUser = static_cast<RegRootKey>(0x80000001);
 const char kBenchKey[] = "Software\\Corvastel Bench";
 const wchar_t kBenchKeyW[] = L"Software\\Corvastel Bench";
 
@@ -90,34 +97,22 @@ std::vector<UniqueVariant> arguments(std::initializer_list<std::function<UniqueV
     return made;
 }
 
-HRESULT invoke(IDispatch* object, DISPID id, std::vector<UniqueVariant>& args, VARIANT* result)
+// Invokes with a dispatch id the caller keeps, as a host that caches ids does.
+HRESULT invoke(IDispatch* object, DISPID id, const std::vector<UniqueVariant>& args, UniqueVariant& result)
 {
-    std::vector<VARIANT> reversed;
-    for (auto it = args.rbegin(); it != args.rend(); ++it) reversed.push_back(*it->addressof());
-    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
-}
-
-DISPID idOf(IDispatch* object, const wchar_t* name)
-{
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    return id;
+    std::vector<VARIANT> values;
+    for (const UniqueVariant& arg : args) values.push_back(arg.get());
+    Exception exception;
+    return invokeMethod(object, id, std::move(values), result, exception);
 }
 
 // Calls a method by name each time, as a script host does.
-HRESULT invokeByName(IDispatch* object, const wchar_t* name, std::vector<UniqueVariant>& args, VARIANT* result)
+HRESULT invokeByName(IDispatch* object, const wchar_t* name, const std::vector<UniqueVariant>& args,
+                     UniqueVariant& result)
 {
-    return invoke(object, idOf(object, name), args, result);
-}
-
-// Corvastel.clsRegistry created as hosts create it, by ProgID.
-HRESULT createByProgId(ComPtr<_clsRegistry>& object)
-{
-    CLSID classId{};
-    const HRESULT hr = CLSIDFromProgID(L"Corvastel.clsRegistry", &classId);
-    return FAILED(hr) ? hr : CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    DISPID id = DISPID_UNKNOWN;
+    dispatchIdOf(object, name, id);
+    return invoke(object, id, args, result);
 }
 
 UniqueVariant text(const std::wstring& value) { return corvastel::textVariant(value); }
@@ -187,9 +182,10 @@ public:
                    const std::function<void()>& byVtable, std::vector<UniqueVariant> args,
                    const std::function<void()>& before = [] {})
     {
-        const DISPID id = idOf(dispatch_, method);
-        auto byName = [this, method, &args] { invokeByName(dispatch_, method, args, result_.put()); };
-        auto cached = [this, id, &args] { invoke(dispatch_, id, args, result_.put()); };
+        DISPID id = DISPID_UNKNOWN;
+        dispatchIdOf(dispatch_, method, id);
+        auto byName = [this, method, &args] { invokeByName(dispatch_, method, args, result_); };
+        auto cached = [this, id, &args] { invoke(dispatch_, id, args, result_); };
         std::vector<std::function<void()>> paths;
         for (const std::function<void()>& path : {floor, byVtable, std::function<void()>(byName),
                                                    std::function<void()>(cached)}) {
@@ -201,7 +197,7 @@ public:
             add({"operations", name, names[path], times[path], times[path] / times[0], "floor"});
         }
         byNameCall_[name] = [this, method, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
-            invokeByName(dispatch_, method, *args, result_.put());
+            invokeByName(dispatch_, method, *args, result_);
         };
     }
 
@@ -252,10 +248,10 @@ int main(int argc, char** argv)
 {
     const std::string outputDirectory = argc > 1 ? argv[1] : ".";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ComPtr<_clsRegistry> vtable;
+    ComPtr<_clsRegistry> vtable = corvastel::testing::createByProgId();
     ComPtr<IDispatch> dispatch;
-    if (FAILED(createByProgId(vtable)) || FAILED(vtable.As(&dispatch))) {
-        std::printf("Corvastel.clsRegistry is not registered\n");
+    if (!vtable || FAILED(vtable.As(&dispatch))) {
+        std::printf("%ls is not registered\n", corvastel::kProgId);
         return 1;
     }
     Bench bench(vtable.Get(), dispatch.Get());
@@ -268,15 +264,15 @@ int main(int argc, char** argv)
     UniqueBstr sz = allocateBstr(L"sz"), dw = allocateBstr(L"dw"), w = allocateBstr(L"w"), gone = allocateBstr(L"gone");
     UniqueBstr sub = allocateBstr(L"sub");
     UniqueVariant result;
-    auto root = [] { return number(static_cast<LONG>(kCurrentUser)); };
+    auto root = [] { return number(kCurrentUser); };
     auto benchPath = [] { return text(kBenchKeyW); };
 
     std::printf("%-11s %-22s %-34s %13s  %10s\n", "section", "operation", "path", "per call", "ratio");
     bench.operation("query REG_SZ", L"regQuery_A_Key", [] { rawRead(kBenchKey, "sz"); },
-                    [&] { vtable->regQuery_A_Key(kCurrentUser, path.get(), sz.get(), result.put()); },
+                    [&] { vtable->regQuery_A_Key(kCurrentUserRoot, path.get(), sz.get(), result.put()); },
                     arguments({root, benchPath, [] { return text(L"sz"); }}));
     bench.operation("query REG_DWORD", L"regQuery_A_Key", [] { rawRead(kBenchKey, "dw"); },
-                    [&] { vtable->regQuery_A_Key(kCurrentUser, path.get(), dw.get(), result.put()); },
+                    [&] { vtable->regQuery_A_Key(kCurrentUserRoot, path.get(), dw.get(), result.put()); },
                     arguments({root, benchPath, [] { return text(L"dw"); }}));
 
     const std::wstring written = L"Corvastel";
@@ -300,17 +296,17 @@ int main(int argc, char** argv)
         bench.operation(write.name, L"regCreate_Key_Value", write.floor,
                         [&] {
                             RegDataType type = write.type;
-                            vtable->regCreate_Key_Value(kCurrentUser, path.get(), w.get(), data.addressof(), &type);
+                            vtable->regCreate_Key_Value(kCurrentUserRoot, path.get(), w.get(), data.addressof(), &type);
                         },
                         arguments({root, benchPath, [] { return text(L"w"); }, write.data,
                                    [&] { return number(write.type); }}));
     }
 
     bench.operation("create key", L"regCreate_A_Key", [] { rawCreate(kBenchKey); },
-                    [&] { vtable->regCreate_A_Key(kCurrentUser, path.get(), result.put()); }, arguments({root, benchPath}));
+                    [&] { vtable->regCreate_A_Key(kCurrentUserRoot, path.get(), result.put()); }, arguments({root, benchPath}));
     bench.operation("test key", L"regDoes_Key_Exist", [] { rawOpen(kBenchKey); },
                     [&] {
-                        RegRootKey rootKey = kCurrentUser;
+                        RegRootKey rootKey = kCurrentUserRoot;
                         BSTR keyPath = path.get();
                         VARIANT_BOOL exists;
                         vtable->regDoes_Key_Exist(&rootKey, &keyPath, &exists);
@@ -320,12 +316,12 @@ int main(int argc, char** argv)
     const auto restoreValue = [&] { rawSet("gone", REG_DWORD, &answer, sizeof answer); };
     bench.operation("delete value", L"regDelete_Sub_Key",
                     [] { rawDelete([](HKEY key) { RegDeleteValueA(key, "gone"); }); },
-                    [&] { vtable->regDelete_Sub_Key(kCurrentUser, path.get(), gone.get(), result.put()); },
+                    [&] { vtable->regDelete_Sub_Key(kCurrentUserRoot, path.get(), gone.get(), result.put()); },
                     arguments({root, benchPath, [] { return text(L"gone"); }}), restoreValue);
     const auto restoreKey = [] { rawCreate("Software\\Corvastel Bench\\sub"); };
     VARIANT_BOOL deleted;
     bench.operation("delete key", L"regDelete_A_Key", [] { rawDelete([](HKEY key) { RegDeleteKeyA(key, "sub"); }); },
-                    [&] { vtable->regDelete_A_Key(kCurrentUser, path.get(), sub.get(), &deleted); },
+                    [&] { vtable->regDelete_A_Key(kCurrentUserRoot, path.get(), sub.get(), &deleted); },
                     arguments({root, benchPath, [] { return text(L"sub"); }}), restoreKey);
 
     // The script host's own registry object, called by name as a script calls it.
@@ -337,7 +333,7 @@ int main(int argc, char** argv)
     const std::wstring shellKey = std::wstring(L"HKCU\\") + kBenchKeyW + L"\\";
     auto shellCall = [&](const wchar_t* method, std::vector<UniqueVariant> args) {
         return [&, method, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
-            return shell ? invokeByName(shell.Get(), method, *args, result.put()) : E_NOINTERFACE;
+            return shell ? invokeByName(shell.Get(), method, *args, result) : E_NOINTERFACE;
         };
     };
     bench.peer("query REG_SZ", "WScript.Shell RegRead", shellCall(L"RegRead", arguments({[&] { return text(shellKey + L"sz"); }})));
@@ -363,7 +359,7 @@ int main(int argc, char** argv)
                 V_VARIANTREF(&reference) = out.addressof();
                 *call.back().put() = reference;
             }
-            return invokeByName(provider.Get(), method, call, result.put());
+            return invokeByName(provider.Get(), method, call, result);
         };
     };
     bench.peer("query REG_SZ", "StdRegProv GetStringValue",
@@ -381,7 +377,7 @@ int main(int argc, char** argv)
         UniqueBstr name = allocateBstr(L"long");
         const std::vector<double> times = measureInTurns(
             {[] { rawRead(kBenchKey, "long"); },
-             [&] { vtable->regQuery_A_Key(kCurrentUser, path.get(), name.get(), result.put()); }});
+             [&] { vtable->regQuery_A_Key(kCurrentUserRoot, path.get(), name.get(), result.put()); }});
         const double floorTime = times[0], time = times[1];
         const double growth = previousTime > 0 ? std::log(time / previousTime) / std::log(length / previousSize) : 0;
         bench.add({"scale", "REG_SZ " + std::to_string(length) + " chars", "vtable", time, time / floorTime,
@@ -402,16 +398,13 @@ int main(int argc, char** argv)
         UniqueBstr deepPath = allocateBstr(std::wstring(deep.begin(), deep.end()));
         const std::vector<double> times = measureInTurns(
             {[&] { rawRead(deep.c_str(), "dw"); },
-             [&] { vtable->regQuery_A_Key(kCurrentUser, deepPath.get(), dw.get(), result.put()); }});
+             [&] { vtable->regQuery_A_Key(kCurrentUserRoot, deepPath.get(), dw.get(), result.put()); }});
         const double floorTime = times[0], time = times[1];
         bench.add({"scale", "depth " + std::to_string(depth), "vtable", time, time / floorTime, "floor"});
         if (depths) std::fprintf(depths.get(), "%d %.3f %.3f\n", depth, time, floorTime);
     }
 
-    const double creation = measure([] {
-        ComPtr<_clsRegistry> created;
-        createByProgId(created);
-    });
+    const double creation = measure([] { corvastel::testing::createByProgId(); });
     bench.add({"scale", "create by ProgID", std::to_string(static_cast<long>(1e6 / creation)) + " objects/s", creation,
                0, "-"});
 

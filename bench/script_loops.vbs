@@ -1,11 +1,12 @@
 ' The same reads and writes in a VBScript loop, Corvastel against the script host's own
 ' WScript.Shell, as a script user sees them. Prints microseconds per call and the ratio.
+' The ProgID comes as the only argument.
 Option Explicit
 
 Const HKEY_CURRENT_USER = &H80000001
 Const ROUNDS = 3000
 Dim reg, shell, key, i, started, ours, theirs
-Set reg = CreateObject("Corvastel.clsRegistry")
+Set reg = CreateObject(WScript.Arguments(0))
 Set shell = CreateObject("WScript.Shell")
 key = "Software\Corvastel Bench Script"
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "sz", "hello world", 1

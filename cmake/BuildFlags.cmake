@@ -5,7 +5,4 @@ target_compile_features(corvastel_build_flags INTERFACE cxx_std_17)
 target_compile_options(corvastel_build_flags INTERFACE -Wall -Wextra -Werror -fstack-protector-strong)
 target_compile_definitions(corvastel_build_flags INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-add_link_options(-static -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  add_link_options(-Wl,--high-entropy-va)
-endif()
+add_link_options(-static -fstack-protector-strong -Wl,--dynamicbase -Wl,--nxcompat ${CORVASTEL_LINK_OPTIONS})

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace corvastel {
 
 class RegistryApi {
@@ -27,5 +29,31 @@ public:
 
 // The production registry: advapi32's ANSI functions. Stateless and shared.
 RegistryApi& win32Registry();
+
+// An operation's key handle variable: 0 until an open or create fills it, and passed to
+// close through the same calls when the owner goes, whatever it holds by then (the
+// operations close a handle that is still 0 as well). A moved-from owner closes nothing.
+class [[nodiscard]] RegistryKey {
+public:
+    explicit RegistryKey(RegistryApi& api) noexcept : api_(&api) {}
+    RegistryKey(RegistryKey&& other) noexcept
+        : api_(std::exchange(other.api_, nullptr)), handle_(std::exchange(other.handle_, nullptr))
+    {
+    }
+    RegistryKey& operator=(RegistryKey&&) = delete;
+    ~RegistryKey()
+    {
+        if (api_) api_->close(handle_);
+    }
+
+    HKEY get() const noexcept { return handle_; }
+    // The variable itself, for the open or create that fills it.
+    HKEY* put() noexcept { return &handle_; }
+    bool isOpen() const noexcept { return handle_ != nullptr; }
+
+private:
+    RegistryApi* api_;
+    HKEY handle_ = nullptr;
+};
 
 }  // namespace corvastel

@@ -1,20 +1,13 @@
 #include "registry/cls_registry.h"
 
-#include "platform/basic_errors.h"
+#include "platform/ansi.h"
+#include "platform/basic_runtime.h"
 
 #include <algorithm>
 #include <cstdint>
 
 namespace corvastel {
 namespace {
-
-// Basic's Trim: spaces only, not other white space.
-std::wstring_view trimSpaces(std::wstring_view text) noexcept
-{
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
 
 // The 1-based position of the first NUL, kept as a Basic Integer: 0 when there is
 // none, and the overflow error when it lies beyond what 16 bits hold.
@@ -30,21 +23,33 @@ HRESULT firstNulPosition(std::wstring_view text, std::int16_t& position) noexcep
     return S_OK;
 }
 
+// The handle a root key value stands for: sign-extended, as the platform defines it.
+HKEY rootKeyHandle(RegRootKey root) noexcept
+{
+    return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root));
+}
+
 }  // namespace
 
-clsRegistry::clsRegistry(RegistryApi& registry, ValueConversions& conversions) noexcept
-    : registry_(registry), conversions_(conversions)
+RegistryKey clsRegistry::open(RegRootKey root, std::wstring_view path)
 {
+    const std::string ansiPath = toAnsi(path);
+    RegistryKey key(registry_);
+    registry_.open(rootKeyHandle(root), ansiPath.c_str(), key.put());
+    return key;
 }
 
-ScopedKey clsRegistry::open(RegRootKey root, std::wstring_view path)
+RegistryKey clsRegistry::create(RegRootKey root, std::wstring_view path)
 {
-    return registry_.open(rootKeyHandle(root), conversions_.toAnsi(path));
+    const std::string ansiPath = toAnsi(path);
+    RegistryKey key(registry_);
+    registry_.create(rootKeyHandle(root), ansiPath.c_str(), key.put());
+    return key;
 }
 
-ScopedKey clsRegistry::create(RegRootKey root, std::wstring_view path)
+LONG clsRegistry::set(const RegistryKey& key, const std::string& name, DWORD type, const void* data, size_t size)
 {
-    return registry_.create(rootKeyHandle(root), conversions_.toAnsi(path));
+    return registry_.set(key.get(), name.c_str(), type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
 }
 
 bool clsRegistry::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
@@ -57,37 +62,36 @@ void clsRegistry::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view str
                                     std::wstring_view strRegSubKey)
 {
     if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return;
-    const ScopedKey key = open(lngRootKey, strRegKeyPath);
-    registry_.deleteValue(key, conversions_.toAnsi(strRegSubKey));
+    const RegistryKey key = open(lngRootKey, strRegKeyPath);
+    registry_.deleteValue(key.get(), toAnsi(strRegSubKey).c_str());
 }
 
 bool clsRegistry::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                   std::wstring_view strRegKeyName)
 {
     if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return false;
-    const ScopedKey key = open(lngRootKey, strRegKeyPath);
-    registry_.deleteKey(key, conversions_.toAnsi(strRegKeyName));
-    return registry_.lastCallSucceeded();
+    const RegistryKey key = open(lngRootKey, strRegKeyPath);
+    return registry_.deleteKey(key.get(), toAnsi(strRegKeyName).c_str()) == ERROR_SUCCESS;
 }
 
 void clsRegistry::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
 {
     // Creating the key is the whole operation; leaving the scope closes it again.
-    const ScopedKey key = create(lngRootKey, strRegKeyPath);
+    const RegistryKey key = create(lngRootKey, strRegKeyPath);
 }
 
 HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                     std::wstring_view strRegSubKey, UniqueVariant& result)
 {
     result = textVariant({});
-    const std::string name = conversions_.toAnsi(strRegSubKey);
-    const ScopedKey key = open(lngRootKey, strRegKeyPath);
+    const std::string name = toAnsi(strRegSubKey);
+    const RegistryKey key = open(lngRootKey, strRegKeyPath);
     if (!key.isOpen()) return S_OK;
 
     // Unchecked on purpose: a missing value leaves the type at REG_NONE.
     DWORD type = REG_NONE;
     DWORD size = 0;
-    registry_.query(key, name, &type, nullptr, &size);
+    registry_.query(key.get(), name.c_str(), &type, nullptr, &size);
     switch (type) {
     case REG_SZ: return readString(key, name, size, result);
     case REG_DWORD: readNumber(key, name, sizeof(LONG), result); return S_OK;
@@ -96,15 +100,17 @@ HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view str
     }
 }
 
-HRESULT clsRegistry::readString(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result)
+HRESULT clsRegistry::readString(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result)
 {
     std::string buffer(size, ' ');
     DWORD scratchType = REG_NONE;
-    registry_.query(key, name, &scratchType, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    if (!registry_.lastCallSucceeded()) return S_OK;
+    if (registry_.query(key.get(), name.c_str(), &scratchType, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS) {
+        return S_OK;
+    }
 
     // The whole buffer comes back, also where the value shrank since its size was read.
-    const std::wstring text = conversions_.fromAnsi(buffer);
+    const std::wstring text = fromAnsi(buffer);
     std::int16_t nul = 0;
     if (const HRESULT hr = firstNulPosition(text, nul); FAILED(hr)) return hr;
     result = textVariant(nul >= 1 ? std::wstring_view(text).substr(0, nul - 1) : std::wstring_view(text));
@@ -113,13 +119,14 @@ HRESULT clsRegistry::readString(const ScopedKey& key, const std::string& name, D
 
 // Reads into one four-byte little-endian slot; a value larger than the slot is a
 // failed read, never an overrun, and bytes the value does not reach stay 0.
-void clsRegistry::readNumber(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result)
+void clsRegistry::readNumber(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result)
 {
     LONG slot = 0;
     DWORD type = REG_NONE;
     DWORD slotSize = std::min<DWORD>(size, sizeof slot);
-    registry_.query(key, name, &type, reinterpret_cast<BYTE*>(&slot), &slotSize);
-    if (registry_.lastCallSucceeded()) result = longVariant(slot);
+    if (registry_.query(key.get(), name.c_str(), &type, reinterpret_cast<BYTE*>(&slot), &slotSize) == ERROR_SUCCESS) {
+        result = longVariant(slot);
+    }
 }
 
 HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
@@ -127,10 +134,10 @@ HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_vie
                                          RegDataType& lngDataType)
 {
     if (lngDataType == REG_NONE) {
-        lngDataType = static_cast<RegDataType>(conversions_.isNumeric(varRegData) ? REG_DWORD : REG_SZ);
+        lngDataType = static_cast<RegDataType>(isNumeric(varRegData) ? REG_DWORD : REG_SZ);
     }
-    const std::string name = conversions_.toAnsi(strRegSubKey);
-    const ScopedKey key = create(lngRootKey, strRegKeyPath);
+    const std::string name = toAnsi(strRegSubKey);
+    const RegistryKey key = create(lngRootKey, strRegKeyPath);
     switch (lngDataType) {
     case REG_BINARY: return writeByte(key, name, varRegData);
     case REG_DWORD: return writeLong(key, name, varRegData);
@@ -138,30 +145,30 @@ HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_vie
     }
 }
 
-HRESULT clsRegistry::writeByte(const ScopedKey& key, const std::string& name, const VARIANT& data)
+HRESULT clsRegistry::writeByte(const RegistryKey& key, const std::string& name, const VARIANT& data)
 {
     BYTE byte = 0;
-    if (const HRESULT hr = conversions_.toByte(data, byte); FAILED(hr)) return hr;
-    registry_.set(key, name, REG_BINARY, &byte, sizeof byte);
+    if (const HRESULT hr = toByte(data, byte); FAILED(hr)) return hr;
+    set(key, name, REG_BINARY, &byte, sizeof byte);
     return S_OK;
 }
 
-HRESULT clsRegistry::writeLong(const ScopedKey& key, const std::string& name, const VARIANT& data)
+HRESULT clsRegistry::writeLong(const RegistryKey& key, const std::string& name, const VARIANT& data)
 {
     LONG number = 0;
-    if (const HRESULT hr = conversions_.toLong(data, number); FAILED(hr)) return hr;
-    registry_.set(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    if (const HRESULT hr = toLong(data, number); FAILED(hr)) return hr;
+    set(key, name, REG_DWORD, &number, sizeof number);
     return S_OK;
 }
 
 // Any type but REG_BINARY and REG_DWORD is stored as one terminated ANSI text.
-HRESULT clsRegistry::writeText(const ScopedKey& key, const std::string& name, const VARIANT& data, RegDataType type)
+HRESULT clsRegistry::writeText(const RegistryKey& key, const std::string& name, const VARIANT& data, RegDataType type)
 {
     UniqueBstr text;
-    if (const HRESULT hr = conversions_.toText(data, text); FAILED(hr)) return hr;
-    std::string bytes = conversions_.toAnsi(trimSpaces(view(text.get())));
+    if (const HRESULT hr = toText(data, text); FAILED(hr)) return hr;
+    std::string bytes = toAnsi(trimSpaces(view(text.get())));
     bytes.push_back('\0');
-    registry_.set(key, name, static_cast<DWORD>(type), bytes);
+    set(key, name, static_cast<DWORD>(type), bytes.data(), bytes.size());
     return S_OK;
 }
 

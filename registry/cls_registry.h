@@ -1,16 +1,15 @@
 #pragma once
 // clsRegistry: creates, tests, reads and deletes registry keys and values. Each
-// operation opens or creates its key, does one thing and closes the key again; the
-// only state an instance keeps is the status of its last registry call.
+// operation opens or creates its key, does one thing and closes the key again; an
+// instance keeps nothing between calls.
 //
 // Registry failures never surface: they show as the empty string, false or nothing.
-// Only conversions fail, with the Basic errors of basic_errors.h; running out of
+// Only conversions fail, with the Basic errors of basic_runtime.h; running out of
 // memory throws std::bad_alloc. Key handles are closed on every path either way.
 
+#include "automation/corvastel_h.h"  // RegRootKey and RegDataType, as the type library publishes them
 #include "platform/owners.h"
-#include "platform/value_conversions.h"
-#include "registry/reg_enums.h"
-#include "registry/tracked_registry.h"
+#include "platform/registry_api.h"
 
 #include <string>
 #include <string_view>
@@ -19,8 +18,7 @@ namespace corvastel {
 
 class clsRegistry {
 public:
-    explicit clsRegistry(RegistryApi& registry = win32Registry(),
-                         ValueConversions& conversions = automationConversions()) noexcept;
+    explicit clsRegistry(RegistryApi& registry = win32Registry()) noexcept : registry_(registry) {}
 
     // Despite its name, deletes the value strRegSubKey.
     void regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath, std::wstring_view strRegSubKey);
@@ -46,16 +44,16 @@ public:
     bool regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath, std::wstring_view strRegKeyName);
 
 private:
-    ScopedKey open(RegRootKey root, std::wstring_view path);
-    ScopedKey create(RegRootKey root, std::wstring_view path);
-    HRESULT readString(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result);
-    void readNumber(const ScopedKey& key, const std::string& name, DWORD size, UniqueVariant& result);
-    HRESULT writeByte(const ScopedKey& key, const std::string& name, const VARIANT& data);
-    HRESULT writeLong(const ScopedKey& key, const std::string& name, const VARIANT& data);
-    HRESULT writeText(const ScopedKey& key, const std::string& name, const VARIANT& data, RegDataType type);
+    RegistryKey open(RegRootKey root, std::wstring_view path);
+    RegistryKey create(RegRootKey root, std::wstring_view path);
+    HRESULT readString(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result);
+    void readNumber(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result);
+    HRESULT writeByte(const RegistryKey& key, const std::string& name, const VARIANT& data);
+    HRESULT writeLong(const RegistryKey& key, const std::string& name, const VARIANT& data);
+    HRESULT writeText(const RegistryKey& key, const std::string& name, const VARIANT& data, RegDataType type);
+    LONG set(const RegistryKey& key, const std::string& name, DWORD type, const void* data, size_t size);
 
-    TrackedRegistry registry_;
-    ValueConversions& conversions_;
+    RegistryApi& registry_;
 };
 
 }  // namespace corvastel

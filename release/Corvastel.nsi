@@ -1,11 +1,10 @@
-; The Corvastel 2.0 installer: both builds, each registered with the registration of its
+; The Corvastel installer: both builds, each registered with the registration of its
 ; bitness, for all users when run elevated and for the current user otherwise
 ; (/AllUsers or /CurrentUser choose; /S runs silently; /D=folder sets the folder).
-;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> Corvastel.nsi
+;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DVERSION=<version> Corvastel.nsi
 Unicode true
 
 !define PRODUCT "Corvastel"
-!define VERSION "2.0"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvastel"
 
 !define MULTIUSER_EXECUTIONLEVEL Highest

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # check_installed.sh PREFIX present|absent FOLDER
 # Whether Corvastel's installation (its folder, and its registry entries in both views
-# of the machine's and the user's classes) is all there, or all gone.
+# of the machine's and the user's classes) is all there, or all gone. The identities come
+# from the environment (CORVASTEL_CLSID, _PROGID, _LIBID).
 set -uo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
 expect=$2 folder=$3
 run=$(dirname "$0")/../scripts/run-under-wine.sh
 keys=(
-  'HKCR\CLSID\{6A7247F0-7113-4F01-B29C-00B6AA268166}'
-  'HKCR\Corvastel.clsRegistry'
-  'HKCR\TypeLib\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}'
-  'HKCU\Software\Classes\CLSID\{6A7247F0-7113-4F01-B29C-00B6AA268166}'
-  'HKCU\Software\Classes\Corvastel.clsRegistry'
+  "HKCR\CLSID\\$CORVASTEL_CLSID"
+  "HKCR\\$CORVASTEL_PROGID"
+  "HKCR\TypeLib\\$CORVASTEL_LIBID"
+  "HKCU\Software\Classes\CLSID\\$CORVASTEL_CLSID"
+  "HKCU\Software\Classes\\$CORVASTEL_PROGID"
   'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvastel'
   'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvastel'
 )

@@ -1,31 +1,35 @@
 #!/usr/bin/env bash
-# Builds the 32-bit Corvastel.dll, registers it in the private Wine prefix and measures
-# every operation against the raw registry calls and the script host's own objects.
-# Writes build/bench/results.csv, script-loops.csv and docs/bench-scale.png.
+# bench.sh [x86|x64]: builds Corvastel.dll of that bitness (32-bit unless this host runs
+# no 32-bit programs), registers it in the private Wine prefix and measures every
+# operation against the raw registry calls and the script host's own objects.
+# Writes build/bench/<arch>/results.csv, script-loops.csv and docs/bench-scale.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh gnuplot-nox
-cmake --preset x86 >/dev/null
-cmake --build --preset x86 --target dist corvastel_bench
+arch=${1:-x86}
+scripts/host-runs-32bit.sh || arch=${1:-x64}
+cmake --preset "$arch" >/dev/null
+cmake --build --preset "$arch" --target dist corvastel_bench
 
 prefix=$(realpath -m build/wineprefix)
-out=$(realpath -m build/bench)
+out=$(realpath -m "build/bench/$arch")
 mkdir -p "$out"
 scripts/wine-prefix.sh up "$prefix"
 trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
-run() { scripts/run-under-wine.sh "$prefix" x86 "$@"; }
-dll="Z:$(realpath dist/x86/Corvastel.dll)"
+run() { scripts/run-under-wine.sh "$prefix" "$arch" "$@"; }
+dll="Z:$(realpath "dist/$arch/Corvastel.dll")"
 
 run regsvr32.exe /s "$dll"
-run build/x86/bin/corvastel_bench.exe "Z:$out"
+run "build/$arch/bin/corvastel_bench.exe" "Z:$out"
 echo
-run cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" | tr -d '\r' | tee "$out/script-loops.csv"
+progid=$(sed -n 's/^set(CORVASTEL_PROGID \(.*\))$/\1/p' cmake/Identities.cmake)
+run cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" "$progid" | tr -d '\r' | tee "$out/script-loops.csv"
 run regsvr32.exe /u /s "$dll"
 
 gnuplot <<GNUPLOT
 set terminal pngcairo noenhanced size 900,420 font "sans,10"
 set output "docs/bench-scale.png"
-set multiplot layout 1,2 title "Corvastel regQuery_A_Key under Wine (32-bit build): cost per call"
+set multiplot layout 1,2 title "Corvastel regQuery_A_Key under Wine ($arch build): cost per call"
 set logscale x
 set yrange [0:*]
 set xlabel "REG_SZ length (characters)"

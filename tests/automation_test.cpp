@@ -7,6 +7,7 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "automation/corvastel_identities.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
 #include "support/corvastel_dll.h"
@@ -28,7 +29,6 @@ using namespace std::string_literals;
 namespace corvastel::testing {
 namespace {
 
-const LONG kCurrentUser = static_cast<LONG>(0x80000001);
 const HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
 
 template <typename Function>
@@ -87,47 +87,47 @@ TEST_F(Automation, ClassObjectCreatesObjectsAndKeepsTheLibraryWhileUsed)
 TEST_F(Automation, VtableCallsReachTheRegistry)
 {
     UniqueVariant empty;
-    EXPECT_EQ(object_->regCreate_A_Key(static_cast<RegRootKey>(kCurrentUser), path().get(), empty.put()), S_OK);
+    EXPECT_EQ(object_->regCreate_A_Key(kCurrentUserRoot, path().get(), empty.put()), S_OK);
     EXPECT_EQ(V_VT(&empty.get()), VT_EMPTY);
 
     UniqueVariant data = textVariant(L"42");
     RegDataType type = static_cast<RegDataType>(0);
-    EXPECT_EQ(object_->regCreate_Key_Value(static_cast<RegRootKey>(kCurrentUser), path().get(), text(L"n").get(),
+    EXPECT_EQ(object_->regCreate_Key_Value(kCurrentUserRoot, path().get(), text(L"n").get(),
                                            data.addressof(), &type),
               S_OK);
     EXPECT_EQ(type, 4);
     // An omitted type arrives as a NULL pointer and counts as 0.
-    EXPECT_EQ(object_->regCreate_Key_Value(static_cast<RegRootKey>(kCurrentUser), path().get(), text(L"s").get(),
+    EXPECT_EQ(object_->regCreate_Key_Value(kCurrentUserRoot, path().get(), text(L"s").get(),
                                            textVariant(L" x ").addressof(), nullptr),
               S_OK);
     EXPECT_EQ(key_.read("s"), (RawValue{REG_SZ, "x\0"s}));
 
     UniqueVariant value;
-    EXPECT_EQ(object_->regQuery_A_Key(static_cast<RegRootKey>(kCurrentUser), path().get(), text(L"n").get(), value.put()), S_OK);
+    EXPECT_EQ(object_->regQuery_A_Key(kCurrentUserRoot, path().get(), text(L"n").get(), value.put()), S_OK);
     EXPECT_EQ(describe(value.get()), "I4 42");
 
-    RegRootKey root = static_cast<RegRootKey>(kCurrentUser);
+    RegRootKey root = kCurrentUserRoot;
     BSTR keyPath = path().release();
     VARIANT_BOOL exists = VARIANT_FALSE;
     EXPECT_EQ(object_->regDoes_Key_Exist(&root, &keyPath, &exists), S_OK);
     SysFreeString(keyPath);
     EXPECT_EQ(exists, VARIANT_TRUE);
 
-    EXPECT_EQ(object_->regDelete_Sub_Key(static_cast<RegRootKey>(kCurrentUser), path().get(), text(L"n").get(), empty.put()), S_OK);
+    EXPECT_EQ(object_->regDelete_Sub_Key(kCurrentUserRoot, path().get(), text(L"n").get(), empty.put()), S_OK);
     EXPECT_FALSE(key_.read("n"));
     VARIANT_BOOL deleted = VARIANT_FALSE;
-    EXPECT_EQ(object_->regDelete_A_Key(static_cast<RegRootKey>(kCurrentUser), path().get(), text(L"missing").get(), &deleted), S_OK);
+    EXPECT_EQ(object_->regDelete_A_Key(kCurrentUserRoot, path().get(), text(L"missing").get(), &deleted), S_OK);
     EXPECT_EQ(deleted, VARIANT_FALSE);
 }
 
 TEST_F(Automation, NullOutputPointersAreRefused)
 {
-    EXPECT_EQ(object_->regDelete_Sub_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr), E_POINTER);
-    EXPECT_EQ(object_->regQuery_A_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr), E_POINTER);
-    EXPECT_EQ(object_->regCreate_A_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->regDelete_Sub_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->regQuery_A_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->regCreate_A_Key(kCurrentUserRoot, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regDoes_Key_Exist(nullptr, nullptr, nullptr), E_POINTER);
-    EXPECT_EQ(object_->regCreate_Key_Value(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr, nullptr), E_POINTER);
-    EXPECT_EQ(object_->regDelete_A_Key(static_cast<RegRootKey>(kCurrentUser), nullptr, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->regCreate_Key_Value(kCurrentUserRoot, nullptr, nullptr, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->regDelete_A_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
     // A NULL string is the empty string: the default value of the user's root.
     UniqueVariant value;
     EXPECT_EQ(object_->regQuery_A_Key(static_cast<RegRootKey>(0), nullptr, nullptr, value.put()), S_OK);
@@ -142,7 +142,7 @@ TEST_F(Automation, ConversionFailuresSetErrorInformation)
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
 
     RegDataType type = static_cast<RegDataType>(3);
-    EXPECT_EQ(object_->regCreate_Key_Value(static_cast<RegRootKey>(kCurrentUser), path().get(), text(L"b").get(),
+    EXPECT_EQ(object_->regCreate_Key_Value(kCurrentUserRoot, path().get(), text(L"b").get(),
                                            shortVariant(300).addressof(), &type),
               kOverflow);
     ComPtr<IErrorInfo> error;
@@ -151,7 +151,7 @@ TEST_F(Automation, ConversionFailuresSetErrorInformation)
     error->GetDescription(description.put());
     error->GetSource(source.put());
     EXPECT_EQ(view(description.get()), L"Overflow");
-    EXPECT_EQ(view(source.get()), L"Corvastel.clsRegistry");
+    EXPECT_EQ(view(source.get()), kProgId);
     GUID interfaceId{};
     error->GetGUID(&interfaceId);
     EXPECT_TRUE(IsEqualGUID(interfaceId, IID__clsRegistry));
@@ -261,7 +261,7 @@ TEST_F(Dispatch, ConversionFailuresBecomeExceptions)
               DISP_E_EXCEPTION);
     EXPECT_EQ(exception.scode, kOverflow);
     EXPECT_EQ(view(exception.bstrDescription), L"Overflow");
-    EXPECT_EQ(view(exception.bstrSource), L"Corvastel.clsRegistry");
+    EXPECT_EQ(view(exception.bstrSource), kProgId);
     EXPECT_TRUE(key_.hasSubKey(""));
     EXPECT_FALSE(key_.read("b"));
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# check_binary.sh OBJDUMP BITS FILE...
+# check_binary.sh OBJDUMP x86|x64 FILE...
 # Each file may import only system DLLs, must be built for ASLR and DEP (and
 # high-entropy ASLR when 64-bit), and must carry the stack protector's guard.
 set -euo pipefail
-objdump=$1 bits=$2
+objdump=$1 arch=$2
 shift 2
 system_dlls='^(kernel32|advapi32|oleaut32|ole32|user32|msvcrt|api-ms-win-.*)\.dll$'
 failures=0
@@ -15,7 +15,7 @@ for file in "$@"; do
     fi
   done
   required=(DYNAMIC_BASE NX_COMPAT)
-  [ "$bits" = 64 ] && required+=(HIGH_ENTROPY_VA)
+  [ "$arch" = x64 ] && required+=(HIGH_ENTROPY_VA)
   for flag in "${required[@]}"; do
     if ! grep -qw "$flag" <<<"$headers"; then
       echo "FAIL $file lacks $flag"; failures=$((failures + 1))

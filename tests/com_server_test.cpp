@@ -6,6 +6,7 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "automation/corvastel_identities.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
 #include "support/corvastel_dll.h"
@@ -25,11 +26,9 @@ using Microsoft::WRL::ComPtr;
 namespace corvastel::testing {
 namespace {
 
-const RegRootKey kCurrentUser = static_cast<RegRootKey>(0x80000001);
-const wchar_t kClassKey[] = L"CLSID\\{6A7247F0-7113-4F01-B29C-00B6AA268166}";
-const wchar_t kInterfaceKey[] = L"Interface\\{46A34E6F-0AA7-48F3-8E8D-4A8CBB236904}";
-const wchar_t kTypeLibKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}";
-const wchar_t kProgId[] = L"Corvastel.clsRegistry";
+const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
+const std::wstring kInterfaceKey = std::wstring(L"Interface\\") + kInterfaceIdText;
+const std::wstring kTypeLibKey = std::wstring(L"TypeLib\\") + kLibraryIdText;
 
 std::wstring dllPath() { return besideThisProgram(L"Corvastel.dll"); }
 
@@ -52,8 +51,8 @@ bool roundTrip(_clsRegistry* object, const std::wstring& path, LONG number)
     UniqueVariant data = longVariant(number);
     RegDataType type = static_cast<RegDataType>(4);
     UniqueVariant read;
-    return SUCCEEDED(object->regCreate_Key_Value(kCurrentUser, keyPath.get(), name.get(), data.addressof(), &type)) &&
-           SUCCEEDED(object->regQuery_A_Key(kCurrentUser, keyPath.get(), name.get(), read.put())) &&
+    return SUCCEEDED(object->regCreate_Key_Value(kCurrentUserRoot, keyPath.get(), name.get(), data.addressof(), &type)) &&
+           SUCCEEDED(object->regQuery_A_Key(kCurrentUserRoot, keyPath.get(), name.get(), read.put())) &&
            V_VT(&read.get()) == VT_I4 && V_I4(&read.get()) == number;
 }
 
@@ -90,10 +89,10 @@ TEST_F(Registered, EntriesLeadFromTheProgIdToTheDll)
     EXPECT_EQ(_wcsicmp(server.c_str(), dllPath().c_str()), 0) << "InprocServer32";
     EXPECT_EQ(classesValue(std::wstring(kClassKey) + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
     EXPECT_EQ(classesValue(std::wstring(kClassKey) + L"\\ProgID"), kProgId);
-    EXPECT_EQ(classesValue(std::wstring(kInterfaceKey) + L"\\TypeLib"), L"{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}");
+    EXPECT_EQ(classesValue(kInterfaceKey + L"\\TypeLib"), kLibraryIdText);
     EXPECT_EQ(classesValue(std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32"),
               L"{00020424-0000-0000-C000-000000000046}");
-    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, std::wstring(kTypeLibKey) + (sizeof(void*) == 8 ? L"\\2.0\\0\\win64" : L"\\2.0\\0\\win32")));
+    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kTypeLibKey + L"\\" + kVersionText + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32")));
 }
 
 TEST_F(Registered, CreatesTheObjectByProgId)
@@ -160,7 +159,7 @@ TEST_F(Registered, UnregistrationRemovesWhatRegistrationAddedAndNothingElse)
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     CLSID classId{};
     EXPECT_NE(CLSIDFromProgID(kProgId, &classId), S_OK);
-    for (const wchar_t* key : {kClassKey, kProgId, kInterfaceKey, kTypeLibKey}) {
+    for (const std::wstring& key : {kClassKey, std::wstring(kProgId), kInterfaceKey, kTypeLibKey}) {
         EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key)) << "left behind";
     }
 

@@ -1,7 +1,8 @@
 // The Basic-runtime rules of the production conversions, in the US English locale
 // the suite pins, and in German to show that they follow the user's locale.
 
-#include "platform/value_conversions.h"
+#include "platform/ansi.h"
+#include "platform/basic_runtime.h"
 #include "support/variants.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,11 @@
 namespace corvastel::testing {
 namespace {
 
-ValueConversions& conversions = automationConversions();
-
 // Outcome of a conversion as one comparable line: the text or number, or the error.
 std::string textOf(const VARIANT& value)
 {
     UniqueBstr text;
-    const HRESULT hr = conversions.toText(value, text);
+    const HRESULT hr = toText(value, text);
     if (FAILED(hr)) return "error " + std::to_string(HRESULT_CODE(hr));
     UniqueVariant asVariant = textVariant(view(text.get()));
     return describe(asVariant.get());
@@ -26,48 +25,48 @@ std::string textOf(const VARIANT& value)
 std::string byteOf(const VARIANT& value)
 {
     BYTE number = 0;
-    const HRESULT hr = conversions.toByte(value, number);
+    const HRESULT hr = toByte(value, number);
     return FAILED(hr) ? "error " + std::to_string(HRESULT_CODE(hr)) : std::to_string(number);
 }
 
 std::string longOf(const VARIANT& value)
 {
     LONG number = 0;
-    const HRESULT hr = conversions.toLong(value, number);
+    const HRESULT hr = toLong(value, number);
     return FAILED(hr) ? "error " + std::to_string(HRESULT_CODE(hr)) : std::to_string(number);
 }
 
-bool isNumericText(const wchar_t* text) { return conversions.isNumeric(textVariant(text).get()); }
+bool isNumericText(const wchar_t* text) { return isNumeric(textVariant(text).get()); }
 
 const DATE kJanuary2nd2020 = 43832.0;
 
 TEST(IsNumeric, AcceptsNumericVariantsIncludingEmptyAndBooleans)
 {
-    EXPECT_TRUE(conversions.isNumeric(UniqueVariant().get()));
-    EXPECT_TRUE(conversions.isNumeric(boolVariant(false).get()));
-    EXPECT_TRUE(conversions.isNumeric(shortVariant(300).get()));
-    EXPECT_TRUE(conversions.isNumeric(doubleVariant(2.5).get()));
-    EXPECT_TRUE(conversions.isNumeric(currencyVariant(12345).get()));
-    EXPECT_TRUE(conversions.isNumeric(doubleVariant(std::nan("")).get()));  // by its type, as on Windows
+    EXPECT_TRUE(isNumeric(UniqueVariant().get()));
+    EXPECT_TRUE(isNumeric(boolVariant(false).get()));
+    EXPECT_TRUE(isNumeric(shortVariant(300).get()));
+    EXPECT_TRUE(isNumeric(doubleVariant(2.5).get()));
+    EXPECT_TRUE(isNumeric(currencyVariant(12345).get()));
+    EXPECT_TRUE(isNumeric(doubleVariant(std::nan("")).get()));  // by its type, as on Windows
 }
 
 TEST(IsNumeric, RejectsNullDatesErrorsArraysAndObjectsWithoutANumber)
 {
-    EXPECT_FALSE(conversions.isNumeric(nullVariant().get()));
-    EXPECT_FALSE(conversions.isNumeric(dateVariant(kJanuary2nd2020).get()));
-    EXPECT_FALSE(conversions.isNumeric(errorVariant(DISP_E_PARAMNOTFOUND).get()));
-    EXPECT_FALSE(conversions.isNumeric(arrayVariant().get()));
-    EXPECT_FALSE(conversions.isNumeric(objectVariant(nullptr).get()));
+    EXPECT_FALSE(isNumeric(nullVariant().get()));
+    EXPECT_FALSE(isNumeric(dateVariant(kJanuary2nd2020).get()));
+    EXPECT_FALSE(isNumeric(errorVariant(DISP_E_PARAMNOTFOUND).get()));
+    EXPECT_FALSE(isNumeric(arrayVariant().get()));
+    EXPECT_FALSE(isNumeric(objectVariant(nullptr).get()));
     UniqueVariant word = textVariant(L"seven");
-    EXPECT_FALSE(conversions.isNumeric(objectVariant(&word.get()).get()));
+    EXPECT_FALSE(isNumeric(objectVariant(&word.get()).get()));
 }
 
 TEST(IsNumeric, EvaluatesObjectsByTheirDefaultValue)
 {
     UniqueVariant number = longVariant(7);
-    EXPECT_TRUE(conversions.isNumeric(objectVariant(&number.get()).get()));
+    EXPECT_TRUE(isNumeric(objectVariant(&number.get()).get()));
     UniqueVariant numericText = textVariant(L"42");
-    EXPECT_TRUE(conversions.isNumeric(objectVariant(&numericText.get()).get()));
+    EXPECT_TRUE(isNumeric(objectVariant(&numericText.get()).get()));
 }
 
 TEST(IsNumeric, ReadsTextAsTheNumberParserDoes)
@@ -84,9 +83,9 @@ TEST(IsNumeric, ReadsTextAsTheNumberParserDoes)
 TEST(IsNumeric, FollowsByReferenceVariants)
 {
     UniqueVariant number = textVariant(L"42");
-    EXPECT_TRUE(conversions.isNumeric(byRef(number)));
+    EXPECT_TRUE(isNumeric(byRef(number)));
     UniqueVariant word = textVariant(L"x");
-    EXPECT_FALSE(conversions.isNumeric(byRef(word)));
+    EXPECT_FALSE(isNumeric(byRef(word)));
 }
 
 TEST(ToText, FollowsBasicCStr)
@@ -174,10 +173,10 @@ TEST(ToLong, CoercesWithBankersRoundingAndBasicErrors)
 TEST(Ansi, ConvertsThroughCodePage1252)
 {
     ASSERT_EQ(GetACP(), 1252u) << "the suite pins an English locale";
-    EXPECT_EQ(conversions.toAnsi(L"caf\u00e9 \u20ac"), "caf\xe9 \x80");
-    EXPECT_EQ(conversions.fromAnsi("caf\xe9 \x80"), L"caf\u00e9 \u20ac");
-    EXPECT_EQ(conversions.toAnsi(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
-    const std::string omega = conversions.toAnsi(L"\u03a9");
+    EXPECT_EQ(toAnsi(L"caf\u00e9 \u20ac"), "caf\xe9 \x80");
+    EXPECT_EQ(fromAnsi("caf\xe9 \x80"), L"caf\u00e9 \u20ac");
+    EXPECT_EQ(toAnsi(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
+    const std::string omega = toAnsi(L"\u03a9");
     EXPECT_EQ(omega.size(), 1u);
     EXPECT_NE(omega, std::string(1, '\0'));
 }

@@ -3,6 +3,7 @@
 // Either way every handle opened is closed once, and nothing else is closed.
 
 #include "registry/cls_registry.h"
+#include "support/corvastel_dll.h"
 #include "support/counting_registry.h"
 #include "support/test_key.h"
 #include "support/variants.h"
@@ -13,8 +14,6 @@ namespace corvastel::testing {
 namespace {
 
 using namespace std::string_literals;
-
-const RegRootKey currentUser = rootKeyOf(HKEY_CURRENT_USER);
 
 struct Scenario {
     const char* name;
@@ -33,7 +32,7 @@ std::string errorOrOk(HRESULT hr) { return FAILED(hr) ? "error " + std::to_strin
 std::string queryValue(clsRegistry& reg, const TestKey& key)
 {
     UniqueVariant result;
-    const HRESULT hr = reg.regQuery_A_Key(currentUser, key.path(), L"v", result);
+    const HRESULT hr = reg.regQuery_A_Key(kCurrentUserRoot, key.path(), L"v", result);
     return FAILED(hr) ? errorOrOk(hr) : describe(result.get());
 }
 
@@ -41,7 +40,7 @@ template <DWORD type>
 std::string createValue(clsRegistry& reg, const TestKey& key, const VARIANT& data)
 {
     RegDataType dataType = static_cast<RegDataType>(type);
-    const HRESULT hr = reg.regCreate_Key_Value(currentUser, key.path(L"new"), L"v", data, dataType);
+    const HRESULT hr = reg.regCreate_Key_Value(kCurrentUserRoot, key.path(L"new"), L"v", data, dataType);
     return errorOrOk(hr) + (key.read("v", "new") ? ", stored" : ", nothing stored");
 }
 
@@ -49,23 +48,23 @@ void seedNothing(const TestKey&) {}
 
 const Scenario kScenarios[] = {
     {"KeyExists", seedNothing,
-     [](clsRegistry& reg, const TestKey& key) { return std::string(reg.regDoes_Key_Exist(currentUser, key.path()) ? "true" : "false"); },
+     [](clsRegistry& reg, const TestKey& key) { return std::string(reg.regDoes_Key_Exist(kCurrentUserRoot, key.path()) ? "true" : "false"); },
      "open close", "true", "false"},
     {"DeleteSubKey", [](const TestKey& key) { key.write("v", REG_SZ, "x\0"s); },
      [](clsRegistry& reg, const TestKey& key) {
-         reg.regDelete_Sub_Key(currentUser, key.path(), L"v");
+         reg.regDelete_Sub_Key(kCurrentUserRoot, key.path(), L"v");
          return std::string(key.read("v") ? "kept" : "deleted");
      },
      "open close open deleteValue close", "deleted", "kept"},
     {"DeleteAKey", [](const TestKey& key) { key.write("v", REG_SZ, "x\0"s, "child"); },
      [](clsRegistry& reg, const TestKey& key) {
-         const bool deleted = reg.regDelete_A_Key(currentUser, key.path(), L"child");
+         const bool deleted = reg.regDelete_A_Key(kCurrentUserRoot, key.path(), L"child");
          return std::string(deleted ? "true" : "false") + (key.hasSubKey("child") ? ", kept" : ", gone");
      },
      "open close open deleteKey close", "true, gone", "false, kept"},
     {"CreateAKey", seedNothing,
      [](clsRegistry& reg, const TestKey& key) {
-         reg.regCreate_A_Key(currentUser, key.path(L"new\\deeper"));
+         reg.regCreate_A_Key(kCurrentUserRoot, key.path(L"new\\deeper"));
          return std::string(key.hasSubKey("new\\deeper") ? "created" : "absent");
      },
      "create close", "created", "absent"},
@@ -151,7 +150,7 @@ TEST(ValueChangedBetweenSizeAndRead, GrownValuesFailAndShrunkOnesReadAsTheyAre)
         registry.beforeCall(2, [&] { key.write("v", race.typeAfter, race.after); });
         clsRegistry reg(registry);
         UniqueVariant result;
-        EXPECT_EQ(reg.regQuery_A_Key(currentUser, key.path(), L"v", result), S_OK);
+        EXPECT_EQ(reg.regQuery_A_Key(kCurrentUserRoot, key.path(), L"v", result), S_OK);
         EXPECT_EQ(describe(result.get()), race.expected);
         EXPECT_EQ(registry.openHandles(), 0u);
     }

@@ -9,6 +9,8 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "platform/ansi.h"
+#include "platform/basic_runtime.h"
 #include "support/corvastel_dll.h"
 #include "support/dispatch_calls.h"
 #include "support/registry_model.h"
@@ -32,8 +34,6 @@ namespace corvastel::testing {
 namespace {
 
 const std::uint64_t kFixedSeed = 20261206;
-
-const LONG kCurrentUser = static_cast<LONG>(0x80000001);
 
 // A value a host may pass as data, with what Basic's IsNumeric, CStr, CLng and CByte make
 // of it, known from how it was made.
@@ -179,13 +179,6 @@ private:
     std::mt19937_64& random_;
 };
 
-std::wstring trimSpaces(const std::wstring& text)
-{
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring::npos) return L"";
-    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
-}
-
 class Driver {
 public:
     Driver(IDispatch* object, std::uint64_t seed) : object_(object), seed_(seed), random_(seed), data_(random_)
@@ -298,7 +291,7 @@ private:
     void expectStored(const std::wstring& path, const std::wstring& name, const std::string& what)
     {
         const auto inModel = model_.value(path, name);
-        const auto inRegistry = key_.read(RegistryModel::ansi(name), RegistryModel::ansi(path));
+        const auto inRegistry = key_.read(toAnsi(name), toAnsi(path));
         if (inModel.has_value() == inRegistry.has_value() &&
             (!inModel || (inModel->type == inRegistry->type && inModel->bytes == inRegistry->bytes))) {
             return;
@@ -341,7 +334,7 @@ private:
         case 4:
             expect(call(CreateKey, {argument(root), argument(path)}), Outcome(), "create key");
             model_.createKey(relative);
-            expect(Outcome::ofBoolean(key_.hasSubKey(RegistryModel::ansi(relative))),
+            expect(Outcome::ofBoolean(key_.hasSubKey(toAnsi(relative))),
                    Outcome::ofBoolean(model_.keyExists(relative)), "created key");
             break;
         case 5: {
@@ -396,7 +389,7 @@ private:
         } else if (chosen == REG_DWORD) {
             bytes.assign(reinterpret_cast<const char*>(&converted.number), 4);
         } else {
-            bytes = RegistryModel::ansi(trimSpaces(converted.text)) + '\0';
+            bytes = toAnsi(trimSpaces(converted.text)) + '\0';
         }
         model_.setValue(relative, name, {static_cast<DWORD>(chosen), bytes});
         expectStored(relative, name, "created value");
@@ -414,7 +407,7 @@ private:
         for (char& byte : bytes) byte = static_cast<char>(data_.pick(8) == 0 ? 0 : 1 + data_.pick(255));
         if (type == REG_SZ && data_.pick(2) == 0) std::fill(bytes.begin(), bytes.end(), 'x');  // NUL-free runs
         const std::wstring name = valueName();
-        key_.write(RegistryModel::ansi(name), type, bytes, RegistryModel::ansi(relative));
+        key_.write(toAnsi(name), type, bytes, toAnsi(relative));
         model_.createKey(relative);
         model_.setValue(relative, name, {type, bytes});
         expectStored(relative, name, "seeded value");
@@ -425,7 +418,7 @@ private:
     {
         for (const auto& [path, values] : model_.keys()) {
             UniqueHkey key;
-            const std::string ansiPath = RegistryModel::ansi(key_.path() + (path.empty() ? L"" : L"\\" + path));
+            const std::string ansiPath = toAnsi(key_.path() + (path.empty() ? L"" : L"\\" + path));
             if (RegOpenKeyExA(HKEY_CURRENT_USER, ansiPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
                 expect(Outcome::ofBoolean(false), Outcome::ofBoolean(true), "key in the registry");
                 continue;

@@ -7,6 +7,7 @@
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "automation/corvastel_h.h"
+#include "automation/corvastel_identities.h"
 #include "platform/owners.h"
 #include "support/processes.h"
 
@@ -29,7 +30,7 @@ protected:
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         CLSID classId{};
-        ASSERT_NE(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId), S_OK) << "this test expects nothing registered";
+        ASSERT_NE(CLSIDFromProgID(kProgId, &classId), S_OK) << "this test expects nothing registered";
     }
     static void TearDownTestSuite() { CoUninitialize(); }
 
@@ -78,7 +79,7 @@ TEST_F(RegistrationFree, ResolvesTheProgIdToTheClass)
                         "Windows resolves the comClass progid of the manifest";
     }
     CLSID classId{};
-    ASSERT_EQ(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId), S_OK);
+    ASSERT_EQ(CLSIDFromProgID(kProgId, &classId), S_OK);
     EXPECT_TRUE(IsEqualCLSID(classId, CLSID_clsRegistry));
 }
 

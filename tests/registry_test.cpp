@@ -2,8 +2,9 @@
 // class stores is checked with raw ANSI reads, and every test ends with no handle
 // left open.
 
-#include "platform/basic_errors.h"
+#include "platform/basic_runtime.h"
 #include "registry/cls_registry.h"
+#include "support/corvastel_dll.h"
 #include "support/counting_registry.h"
 #include "support/test_key.h"
 #include "support/variants.h"
@@ -23,13 +24,12 @@ protected:
         EXPECT_EQ(registry_.misuses(), 0u) << registry_.callSequence();
     }
 
-    const RegRootKey currentUser = rootKeyOf(HKEY_CURRENT_USER);
 
     // The value as regQuery_A_Key returns it, in describe()'s form, or the error.
     std::string query(const std::wstring& name, const std::wstring& subKey = {})
     {
         UniqueVariant result;
-        const HRESULT hr = reg_.regQuery_A_Key(currentUser, pathOf(subKey), name, result);
+        const HRESULT hr = reg_.regQuery_A_Key(kCurrentUserRoot, pathOf(subKey), name, result);
         return FAILED(hr) ? "error " + std::to_string(HRESULT_CODE(hr)) : describe(result.get());
     }
 
@@ -38,7 +38,7 @@ protected:
     int createReportingType(const std::wstring& name, const VARIANT& data, RegDataType& type,
                             const std::wstring& subKey = {})
     {
-        return HRESULT_CODE(reg_.regCreate_Key_Value(currentUser, pathOf(subKey), name, data, type));
+        return HRESULT_CODE(reg_.regCreate_Key_Value(kCurrentUserRoot, pathOf(subKey), name, data, type));
     }
     int create(const std::wstring& name, const VARIANT& data, RegDataType type, const std::wstring& subKey = {})
     {
@@ -186,39 +186,39 @@ TEST_F(RegistryTest, DeleteSubKeyDeletesAValue)
 {
     key_.write("doomed", REG_SZ, "x\0"s, "child");
     key_.write("kept", REG_SZ, "y\0"s, "child");
-    reg_.regDelete_Sub_Key(currentUser, key_.path(L"child"), L"doomed");
+    reg_.regDelete_Sub_Key(kCurrentUserRoot, key_.path(L"child"), L"doomed");
     EXPECT_FALSE(key_.read("doomed", "child"));
     EXPECT_TRUE(key_.read("kept", "child"));
     EXPECT_TRUE(key_.hasSubKey("child"));
 
-    reg_.regDelete_Sub_Key(currentUser, key_.path(L"child"), L"never there");
-    reg_.regDelete_Sub_Key(currentUser, key_.path(L"no such key"), L"kept");
+    reg_.regDelete_Sub_Key(kCurrentUserRoot, key_.path(L"child"), L"never there");
+    reg_.regDelete_Sub_Key(kCurrentUserRoot, key_.path(L"no such key"), L"kept");
     EXPECT_TRUE(key_.read("kept", "child"));
     EXPECT_EQ(registry_.callSequence(), "open close open deleteValue close open close open deleteValue close open close");
 }
 
 TEST_F(RegistryTest, DeleteAKeyDeletesASubkeyOfAnExistingPath)
 {
-    reg_.regCreate_A_Key(currentUser, key_.path(L"parent\\child"));
-    reg_.regCreate_A_Key(currentUser, key_.path(L"parent\\busy\\grandchild"));
-    EXPECT_TRUE(reg_.regDelete_A_Key(currentUser, key_.path(L"parent"), L"child"));
+    reg_.regCreate_A_Key(kCurrentUserRoot, key_.path(L"parent\\child"));
+    reg_.regCreate_A_Key(kCurrentUserRoot, key_.path(L"parent\\busy\\grandchild"));
+    EXPECT_TRUE(reg_.regDelete_A_Key(kCurrentUserRoot, key_.path(L"parent"), L"child"));
     EXPECT_FALSE(key_.hasSubKey("parent\\child"));
-    EXPECT_FALSE(reg_.regDelete_A_Key(currentUser, key_.path(L"parent"), L"child"));
-    EXPECT_FALSE(reg_.regDelete_A_Key(currentUser, key_.path(L"parent"), L"busy"));  // it has a subkey
+    EXPECT_FALSE(reg_.regDelete_A_Key(kCurrentUserRoot, key_.path(L"parent"), L"child"));
+    EXPECT_FALSE(reg_.regDelete_A_Key(kCurrentUserRoot, key_.path(L"parent"), L"busy"));  // it has a subkey
     EXPECT_TRUE(key_.hasSubKey("parent\\busy\\grandchild"));
 }
 
 TEST_F(RegistryTest, DeleteAKeyOnAMissingPathAttemptsNoDeletion)
 {
-    EXPECT_FALSE(reg_.regDelete_A_Key(currentUser, key_.path(L"no such path"), L"child"));
+    EXPECT_FALSE(reg_.regDelete_A_Key(kCurrentUserRoot, key_.path(L"no such path"), L"child"));
     EXPECT_EQ(registry_.callSequence(), "open close");
 }
 
 TEST_F(RegistryTest, KeyExistsWhenItOpens)
 {
-    EXPECT_TRUE(reg_.regDoes_Key_Exist(currentUser, key_.path()));
-    EXPECT_TRUE(reg_.regDoes_Key_Exist(currentUser, L""));
-    EXPECT_FALSE(reg_.regDoes_Key_Exist(currentUser, key_.path(L"missing")));
+    EXPECT_TRUE(reg_.regDoes_Key_Exist(kCurrentUserRoot, key_.path()));
+    EXPECT_TRUE(reg_.regDoes_Key_Exist(kCurrentUserRoot, L""));
+    EXPECT_FALSE(reg_.regDoes_Key_Exist(kCurrentUserRoot, key_.path(L"missing")));
     EXPECT_EQ(registry_.callSequence(), "open close open close open close");
 }
 
@@ -226,8 +226,8 @@ TEST_F(RegistryTest, CreateAKeyCreatesEveryMissingLevel)
 {
     std::wstring deep;
     for (int level = 0; level < 32; ++level) deep += (deep.empty() ? L"" : L"\\") + std::to_wstring(level);
-    reg_.regCreate_A_Key(currentUser, key_.path(deep));
-    EXPECT_TRUE(reg_.regDoes_Key_Exist(currentUser, key_.path(deep)));
+    reg_.regCreate_A_Key(kCurrentUserRoot, key_.path(deep));
+    EXPECT_TRUE(reg_.regDoes_Key_Exist(kCurrentUserRoot, key_.path(deep)));
 }
 
 TEST_F(RegistryTest, OddRootsAndOverlongNamesFailQuietly)
@@ -243,8 +243,8 @@ TEST_F(RegistryTest, OddRootsAndOverlongNamesFailQuietly)
         EXPECT_EQ(reg_.regCreate_Key_Value(root, L"x", L"x", longVariant(1).get(), type), S_OK);
     }
     const std::wstring overlong(300, L'k');
-    reg_.regCreate_A_Key(currentUser, key_.path(overlong));
-    EXPECT_FALSE(reg_.regDoes_Key_Exist(currentUser, key_.path(overlong)));
+    reg_.regCreate_A_Key(kCurrentUserRoot, key_.path(overlong));
+    EXPECT_FALSE(reg_.regDoes_Key_Exist(kCurrentUserRoot, key_.path(overlong)));
     EXPECT_EQ(query(std::wstring(20000, L'v')), "\"\"");
 }
 

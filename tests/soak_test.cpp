@@ -23,7 +23,6 @@ using Microsoft::WRL::ComPtr;
 namespace corvastel::testing {
 namespace {
 
-const auto kCurrentUser = static_cast<RegRootKey>(0x80000001);
 
 // The process's committed private memory (Wine reports no PrivateUsage).
 SIZE_T committedBytes()
@@ -67,12 +66,12 @@ private:
         UniqueVariant result;
         RegDataType type = static_cast<RegDataType>(0);
         switch (operation % 8) {
-        case 0: object_->regCreate_Key_Value(kCurrentUser, path_.get(), text_.get(), greeting_.addressof(), &type); break;
-        case 1: object_->regQuery_A_Key(kCurrentUser, path_.get(), text_.get(), result.put()); break;
-        case 2: object_->regCreate_Key_Value(kCurrentUser, path_.get(), number_.get(), answer_.addressof(), &type); break;
-        case 3: object_->regQuery_A_Key(kCurrentUser, path_.get(), number_.get(), result.put()); break;
+        case 0: object_->regCreate_Key_Value(kCurrentUserRoot, path_.get(), text_.get(), greeting_.addressof(), &type); break;
+        case 1: object_->regQuery_A_Key(kCurrentUserRoot, path_.get(), text_.get(), result.put()); break;
+        case 2: object_->regCreate_Key_Value(kCurrentUserRoot, path_.get(), number_.get(), answer_.addressof(), &type); break;
+        case 3: object_->regQuery_A_Key(kCurrentUserRoot, path_.get(), number_.get(), result.put()); break;
         case 4: {
-            RegRootKey root = kCurrentUser;
+            RegRootKey root = kCurrentUserRoot;
             BSTR path = path_.get();
             VARIANT_BOOL exists;
             object_->regDoes_Key_Exist(&root, &path, &exists);
@@ -81,14 +80,14 @@ private:
         case 5: {
             // The error path: error information is created and set every time.
             type = static_cast<RegDataType>(3);
-            object_->regCreate_Key_Value(kCurrentUser, path_.get(), number_.get(), tooBig_.addressof(), &type);
+            object_->regCreate_Key_Value(kCurrentUserRoot, path_.get(), number_.get(), tooBig_.addressof(), &type);
             break;
         }
-        case 6: object_->regDelete_Sub_Key(kCurrentUser, path_.get(), text_.get(), result.put()); break;
+        case 6: object_->regDelete_Sub_Key(kCurrentUserRoot, path_.get(), text_.get(), result.put()); break;
         default: {
-            object_->regCreate_A_Key(kCurrentUser, child_.get(), result.put());
+            object_->regCreate_A_Key(kCurrentUserRoot, child_.get(), result.put());
             VARIANT_BOOL deleted;
-            object_->regDelete_A_Key(kCurrentUser, path_.get(), childName_.get(), &deleted);
+            object_->regDelete_A_Key(kCurrentUserRoot, path_.get(), childName_.get(), &deleted);
             break;
         }
         }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "automation/corvastel_identities.h"
 #include "platform/module_files.h"
 #include "support/processes.h"
 #include "support/test_key.h"
@@ -16,9 +17,9 @@ namespace corvastel::testing {
 namespace {
 
 const wchar_t kUserClasses[] = L"Software\\Classes\\";
-const wchar_t kClassKey[] = L"CLSID\\{6A7247F0-7113-4F01-B29C-00B6AA268166}";
-const wchar_t kProgIdKey[] = L"Corvastel.clsRegistry\\CLSID";
-const wchar_t kTypeLibKey[] = L"TypeLib\\{E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE}\\2.0\\0";
+const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
+const std::wstring kProgIdKey = std::wstring(kProgId) + L"\\CLSID";
+const std::wstring kTypeLibKey = std::wstring(L"TypeLib\\") + kLibraryIdText + L"\\" + kVersionText + L"\\0";
 
 DWORD runTool(const std::wstring& options)
 {
@@ -29,8 +30,8 @@ DWORD runTool(const std::wstring& options)
 std::wstring machineState()
 {
     std::wstring state;
-    for (const wchar_t* key : {kClassKey, kProgIdKey, kTypeLibKey}) {
-        state += keyExists(HKEY_LOCAL_MACHINE, kUserClasses + std::wstring(key)) ? L"1" : L"0";
+    for (const std::wstring& key : {kClassKey, kProgIdKey, kTypeLibKey}) {
+        state += keyExists(HKEY_LOCAL_MACHINE, kUserClasses + key) ? L"1" : L"0";
     }
     return state;
 }
@@ -41,7 +42,7 @@ TEST(UserRegistration, RegistersUnderTheUsersClassesOnlyAndUnregistersAll)
     ASSERT_EQ(runTool(L""), 0u);
 
     const std::wstring user = kUserClasses;
-    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, user + kProgIdKey), L"{6A7247F0-7113-4F01-B29C-00B6AA268166}");
+    EXPECT_EQ(stringValue(HKEY_CURRENT_USER, user + kProgIdKey), kClassIdText);
     const std::wstring server = stringValue(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32");
     EXPECT_EQ(_wcsicmp(server.c_str(), besideThisProgram(L"Corvastel.dll").c_str()), 0) << "InprocServer32";
     EXPECT_EQ(stringValue(HKEY_CURRENT_USER, user + kClassKey + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
@@ -49,7 +50,7 @@ TEST(UserRegistration, RegistersUnderTheUsersClassesOnlyAndUnregistersAll)
     EXPECT_EQ(machineState(), machineBefore) << "the machine's class root changed";
 
     ASSERT_EQ(runTool(L"/u"), 0u);
-    for (const wchar_t* key : {kClassKey, kProgIdKey, kTypeLibKey}) {
+    for (const std::wstring& key : {kClassKey, kProgIdKey, kTypeLibKey}) {
         EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, user + key)) << "left behind";
     }
     EXPECT_EQ(machineState(), machineBefore);
@@ -63,7 +64,7 @@ TEST(UserRegistration, HostsFindTheUsersRegistration)
     }
     ASSERT_EQ(runTool(L""), 0u);
     CLSID classId{};
-    EXPECT_EQ(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId), S_OK);
+    EXPECT_EQ(CLSIDFromProgID(kProgId, &classId), S_OK);
     ASSERT_EQ(runTool(L"/u"), 0u);
 }
 

@@ -1,6 +1,6 @@
 // Corvastel.clsRegistry as JScript users call it: numbers as JScript holds them, no
 // by-reference arguments, errors caught as exceptions. Prints every failed check and a
-// closing count; exits with 1 when any check failed.
+// closing count; exits with 1 when any check failed. The ProgID comes as the only argument.
 
 // JScript reads 0x80000001 as a positive double, which no 32-bit argument holds:
 // "| 0" makes it the signed 32-bit value of the root key.
@@ -19,7 +19,7 @@ function check(name, actual, expected) {
     }
 }
 
-var reg = new ActiveXObject("Corvastel.clsRegistry");
+var reg = new ActiveXObject(WScript.Arguments(0));
 var key = TEST_ROOT + "\\JScript";
 
 reg.regCreate_A_Key(HKEY_CURRENT_USER, key);

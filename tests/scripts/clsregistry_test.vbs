@@ -1,6 +1,7 @@
 ' Corvastel.clsRegistry as VBScript users call it: variables passed by reference,
 ' optional arguments left out, errors caught with On Error. Prints every failed check
-' and a closing count; exits with 1 when any check failed.
+' and a closing count; exits with 1 when any check failed. The ProgID comes as the
+' only argument.
 Option Explicit
 
 Const HKEY_CURRENT_USER = &H80000001
@@ -22,7 +23,7 @@ Sub Check(name, actual, expected)
 End Sub
 
 Dim reg, shell, key, dataType
-Set reg = CreateObject("Corvastel.clsRegistry")
+Set reg = CreateObject(WScript.Arguments(0))
 Set shell = CreateObject("WScript.Shell")
 key = TEST_ROOT & "\VBScript"
 

@@ -1,5 +1,7 @@
 #include "corvastel_dll.h"
 
+#include "automation/corvastel_identities.h"
+
 namespace corvastel::testing {
 
 HMODULE corvastelDll()
@@ -22,7 +24,7 @@ Microsoft::WRL::ComPtr<_clsRegistry> createByProgId()
 {
     CLSID classId{};
     Microsoft::WRL::ComPtr<_clsRegistry> object;
-    if (SUCCEEDED(CLSIDFromProgID(L"Corvastel.clsRegistry", &classId))) {
+    if (SUCCEEDED(CLSIDFromProgID(kProgId, &classId))) {
         CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
     }
     return object;

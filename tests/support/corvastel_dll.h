@@ -8,6 +8,10 @@
 
 namespace corvastel::testing {
 
+// HKEY_CURRENT_USER as the 32-bit root key value that hosts pass.
+inline constexpr LONG kCurrentUser = static_cast<LONG>(0x80000001);
+inline constexpr RegRootKey kCurrentUserRoot = static_cast<RegRootKey>(kCurrentUser);
+
 HMODULE corvastelDll();
 Microsoft::WRL::ComPtr<IClassFactory> corvastelClassFactory();
 

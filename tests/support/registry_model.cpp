@@ -1,5 +1,7 @@
 #include "registry_model.h"
 
+#include "platform/ansi.h"
+
 namespace corvastel::testing {
 
 std::string describe(const Outcome& outcome)
@@ -18,24 +20,6 @@ std::string describe(const Outcome& outcome)
     return "?";
 }
 
-std::string RegistryModel::ansi(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string converted(size, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(), size, nullptr, nullptr);
-    return converted;
-}
-
-std::wstring RegistryModel::fromAnsi(const std::string& text)
-{
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring converted(size, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), converted.data(), size);
-    return converted;
-}
-
 std::wstring RegistryModel::upper(std::wstring text)
 {
     CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -45,7 +29,7 @@ std::wstring RegistryModel::upper(std::wstring text)
 // A name travels as ANSI and stops at its first NUL, like any C string.
 std::wstring RegistryModel::stored(const std::wstring& name)
 {
-    const std::wstring converted = fromAnsi(ansi(name));
+    const std::wstring converted = fromAnsi(toAnsi(name));
     return converted.substr(0, converted.find(L'\0'));
 }
 
@@ -91,16 +75,16 @@ bool RegistryModel::hasSubKeys(const std::wstring& path) const
 
 void RegistryModel::deleteKey(const std::wstring& path) { keys_.erase(*canonical(path)); }
 
-std::optional<StoredValue> RegistryModel::value(const std::wstring& path, const std::wstring& name) const
+std::optional<RawValue> RegistryModel::value(const std::wstring& path, const std::wstring& name) const
 {
     const auto key = canonical(path);
     if (!key || !keys_.count(*key)) return std::nullopt;
     const auto& values = keys_.at(*key);
     const auto found = values.find(upper(stored(name)));
-    return found == values.end() ? std::nullopt : std::optional<StoredValue>(found->second);
+    return found == values.end() ? std::nullopt : std::optional<RawValue>(found->second);
 }
 
-void RegistryModel::setValue(const std::wstring& path, const std::wstring& name, StoredValue value)
+void RegistryModel::setValue(const std::wstring& path, const std::wstring& name, RawValue value)
 {
     keys_[*canonical(path)][upper(stored(name))] = std::move(value);
 }
@@ -110,7 +94,7 @@ void RegistryModel::deleteValue(const std::wstring& path, const std::wstring& na
     if (const auto key = canonical(path); key && keys_.count(*key)) keys_[*key].erase(upper(stored(name)));
 }
 
-Outcome RegistryModel::queried(const std::optional<StoredValue>& stored)
+Outcome RegistryModel::queried(const std::optional<RawValue>& stored)
 {
     if (!stored) return Outcome::ofText(L"");
     switch (stored->type) {

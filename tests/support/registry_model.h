@@ -3,7 +3,7 @@
 // their documented behaviour: keys and values as the ANSI functions see them, names
 // compared without regard to case.
 
-#include <windows.h>
+#include "support/test_key.h"
 
 #include <map>
 #include <optional>
@@ -11,12 +11,6 @@
 #include <vector>
 
 namespace corvastel::testing {
-
-struct StoredValue {
-    DWORD type;
-    std::string bytes;
-    bool operator==(const StoredValue& other) const { return type == other.type && bytes == other.bytes; }
-};
 
 // What a call returned: a string, a number, a boolean, nothing, or a Basic error.
 struct Outcome {
@@ -41,28 +35,26 @@ public:
     // A key path as the registry stores it after the ANSI conversion; nullopt when a
     // component is longer than the registry allows.
     static std::optional<std::wstring> canonical(const std::wstring& path);
-    static std::string ansi(const std::wstring& text);
-    static std::wstring fromAnsi(const std::string& text);
 
     bool keyExists(const std::wstring& path) const;
     // Creates the key and every missing key above it; false when the path is invalid.
     bool createKey(const std::wstring& path);
     bool hasSubKeys(const std::wstring& path) const;
     void deleteKey(const std::wstring& path);
-    std::optional<StoredValue> value(const std::wstring& path, const std::wstring& name) const;
-    void setValue(const std::wstring& path, const std::wstring& name, StoredValue value);
+    std::optional<RawValue> value(const std::wstring& path, const std::wstring& name) const;
+    void setValue(const std::wstring& path, const std::wstring& name, RawValue value);
     void deleteValue(const std::wstring& path, const std::wstring& name);
 
     // What regQuery_A_Key returns for a stored value, or for none.
-    static Outcome queried(const std::optional<StoredValue>& stored);
+    static Outcome queried(const std::optional<RawValue>& stored);
 
     // Every key and value the model holds, for comparing with the registry.
-    const std::map<std::wstring, std::map<std::wstring, StoredValue>>& keys() const { return keys_; }
+    const std::map<std::wstring, std::map<std::wstring, RawValue>>& keys() const { return keys_; }
 
 private:
     static std::wstring upper(std::wstring text);
     static std::wstring stored(const std::wstring& name);
-    std::map<std::wstring, std::map<std::wstring, StoredValue>> keys_{{L"", {}}};
+    std::map<std::wstring, std::map<std::wstring, RawValue>> keys_{{L"", {}}};
 };
 
 }  // namespace corvastel::testing

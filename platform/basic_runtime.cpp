@@ -1,7 +1,5 @@
-#include "basic_errors.h"
-#include "value_conversions.h"
+#include "platform/basic_runtime.h"
 
-#include <climits>
 #include <cmath>
 
 namespace corvastel {
@@ -116,75 +114,57 @@ bool isNumericText(BSTR text)
     return SUCCEEDED(VarNumFromParseNum(&parsed, digits, VTBIT_R8 | VTBIT_I4, number.put()));
 }
 
-int checkedLength(size_t length)
-{
-    if (length > INT_MAX) throw std::bad_alloc();
-    return static_cast<int>(length);
-}
-
-class AutomationConversions final : public ValueConversions {
-public:
-    bool isNumeric(const VARIANT& value) override
-    {
-        UniqueVariant plain;
-        if (FAILED(resolve(value, plain))) return false;
-        const VARIANT& resolved = plain.get();
-        return V_VT(&resolved) == VT_BSTR ? isNumericText(V_BSTR(&resolved)) : isNumericType(V_VT(&resolved));
-    }
-
-    HRESULT toText(const VARIANT& value, UniqueBstr& text) override
-    {
-        UniqueVariant converted;
-        const HRESULT hr = coerce(value, VT_BSTR, VARIANT_ALPHABOOL | VARIANT_LOCALBOOL, converted);
-        if (FAILED(hr)) return hr;
-        VARIANT released = converted.release();
-        text.reset(V_BSTR(&released));
-        return S_OK;
-    }
-
-    HRESULT toByte(const VARIANT& value, BYTE& number) override
-    {
-        UniqueVariant converted;
-        const HRESULT hr = coerce(value, VT_UI1, 0, converted);
-        if (SUCCEEDED(hr)) number = V_UI1(&converted.get());
-        return hr;
-    }
-
-    HRESULT toLong(const VARIANT& value, LONG& number) override
-    {
-        UniqueVariant converted;
-        const HRESULT hr = coerce(value, VT_I4, 0, converted);
-        if (SUCCEEDED(hr)) number = V_I4(&converted.get());
-        return hr;
-    }
-
-    std::string toAnsi(std::wstring_view text) override
-    {
-        if (text.empty()) return {};
-        const int length = checkedLength(text.size());
-        const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-        std::string ansi(static_cast<size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr, nullptr);
-        return ansi;
-    }
-
-    std::wstring fromAnsi(std::string_view text) override
-    {
-        if (text.empty()) return {};
-        const int length = checkedLength(text.size());
-        const int characters = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-        std::wstring wide(static_cast<size_t>(characters), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), characters);
-        return wide;
-    }
-};
-
 }  // namespace
 
-ValueConversions& automationConversions()
+std::wstring_view describeBasicError(HRESULT error) noexcept
 {
-    static AutomationConversions conversions;
-    return conversions;
+    switch (error) {
+    case kOverflow: return L"Overflow";
+    case kTypeMismatch: return L"Type mismatch";
+    case kInvalidUseOfNull: return L"Invalid use of Null";
+    default: return {};
+    }
+}
+
+std::wstring_view trimSpaces(std::wstring_view text) noexcept
+{
+    const size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
+
+bool isNumeric(const VARIANT& value)
+{
+    UniqueVariant plain;
+    if (FAILED(resolve(value, plain))) return false;
+    const VARIANT& resolved = plain.get();
+    return V_VT(&resolved) == VT_BSTR ? isNumericText(V_BSTR(&resolved)) : isNumericType(V_VT(&resolved));
+}
+
+HRESULT toText(const VARIANT& value, UniqueBstr& text)
+{
+    UniqueVariant converted;
+    const HRESULT hr = coerce(value, VT_BSTR, VARIANT_ALPHABOOL | VARIANT_LOCALBOOL, converted);
+    if (FAILED(hr)) return hr;
+    VARIANT released = converted.release();
+    text.reset(V_BSTR(&released));
+    return S_OK;
+}
+
+HRESULT toByte(const VARIANT& value, BYTE& number)
+{
+    UniqueVariant converted;
+    const HRESULT hr = coerce(value, VT_UI1, 0, converted);
+    if (SUCCEEDED(hr)) number = V_UI1(&converted.get());
+    return hr;
+}
+
+HRESULT toLong(const VARIANT& value, LONG& number)
+{
+    UniqueVariant converted;
+    const HRESULT hr = coerce(value, VT_I4, 0, converted);
+    if (SUCCEEDED(hr)) number = V_I4(&converted.get());
+    return hr;
 }
 
 }  // namespace corvastel

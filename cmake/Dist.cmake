@@ -1,0 +1,13 @@
+# dist/<arch>: the folder a user copies to a Windows machine.
+set(CORVASTEL_DIST_DIR "${PROJECT_SOURCE_DIR}/dist" CACHE PATH "Where the release folders are laid out")
+set(dist_dir ${CORVASTEL_DIST_DIR}/${CORVASTEL_WINDOWS_ARCH})
+set(examples ${PROJECT_SOURCE_DIR}/examples)
+add_custom_target(dist ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${dist_dir}/examples
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Corvastel> $<TARGET_FILE:RegisterCorvastel>
+          ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.tlb
+          ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.manifest ${dist_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+          ${examples}/demo.vbs ${examples}/demo.js ${examples}/cpp_client.cpp ${dist_dir}/examples
+  COMMENT "Laying out ${dist_dir}")
+add_dependencies(dist Corvastel RegisterCorvastel)

@@ -1,0 +1,15 @@
+# Corvastel's identities, written here and nowhere else: the IDL, the resources, the
+# manifest, the C++ code and the tests' scripts take them from these. Hosts are compiled
+# against them: never change them.
+set(CORVASTEL_LIBID E0F7AAE7-5561-4C3F-BD2E-CEA943F921DE)
+set(CORVASTEL_CLSID 6A7247F0-7113-4F01-B29C-00B6AA268166)
+set(CORVASTEL_IID 46A34E6F-0AA7-48F3-8E8D-4A8CBB236904)
+set(CORVASTEL_PROGID Corvastel.clsRegistry)
+set(CORVASTEL_VERSION_MAJOR 2)
+set(CORVASTEL_VERSION_MINOR 0)
+set(CORVASTEL_VERSION ${CORVASTEL_VERSION_MAJOR}.${CORVASTEL_VERSION_MINOR})
+
+# The identities as the check scripts read them from their environment.
+set(CORVASTEL_IDENTITY_ENVIRONMENT
+  "CORVASTEL_LIBID={${CORVASTEL_LIBID}}" "CORVASTEL_CLSID={${CORVASTEL_CLSID}}" "CORVASTEL_IID={${CORVASTEL_IID}}"
+  "CORVASTEL_PROGID=${CORVASTEL_PROGID}" "CORVASTEL_VERSION=${CORVASTEL_VERSION}")
