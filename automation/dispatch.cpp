@@ -40,7 +40,9 @@ VARTYPE scalarType(ITypeInfo* info, const TYPEDESC& type)
 
 Function shapeOf(ITypeInfo* info, const FUNCDESC& description)
 {
-    Function function{description.memid, static_cast<UINT>(description.cParams), {}};
+    UniqueBstr name;
+    info->GetDocumentation(description.memid, name.put(), nullptr, nullptr, nullptr);
+    Function function{std::wstring(view(name.get())), description.memid, static_cast<UINT>(description.cParams), {}};
     for (UINT index = 0; index < function.count; ++index) {
         const ELEMDESC& parameter = description.lprgelemdescParam[index];
         function.parameters[index] = {scalarType(info, parameter.tdesc), parameter.tdesc.vt == VT_PTR,
@@ -61,6 +63,18 @@ UINT parameterOf(const DISPPARAMS& params, UINT argument)
 {
     return argument < params.cNamedArgs ? static_cast<UINT>(params.rgdispidNamedArgs[argument])
                                         : params.cArgs - 1 - argument;
+}
+
+wchar_t asciiUpper(wchar_t c) noexcept { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
+
+// Equal but for the case of ASCII letters; a name that differs in any other character is
+// left to the type information, whose comparison follows the locale.
+bool equalIgnoringAsciiCase(std::wstring_view name, const wchar_t* candidate) noexcept
+{
+    for (const wchar_t c : name) {
+        if (*candidate == L'\0' || asciiUpper(c) != asciiUpper(*candidate++)) return false;
+    }
+    return *candidate == L'\0';
 }
 
 // A host that fills in an omitted optional argument itself (C++ with vtMissing, VBA
@@ -115,21 +129,27 @@ private:
 
 }  // namespace
 
-TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> info) : info_(std::move(info))
+TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> info) : info_(std::move(info)), invoker_(info_)
 {
+    HREFTYPE vtableHalf = 0;
+    ComPtr<ITypeInfo> vtable;
+    if (SUCCEEDED(info_->GetRefTypeOfImplType(-1, &vtableHalf)) && SUCCEEDED(info_->GetRefTypeInfo(vtableHalf, &vtable))) {
+        invoker_ = vtable;
+    }
+
     // Walked rather than looked up: Wine's GetFuncIndexOfMemId counts a dual interface's
     // functions without those of IDispatch, unlike GetFuncDesc.
     TYPEATTR* attributes = nullptr;
-    if (FAILED(info_->GetTypeAttr(&attributes))) return;
+    if (FAILED(invoker_->GetTypeAttr(&attributes))) return;
     const WORD count = attributes->cFuncs;
-    info_->ReleaseTypeAttr(attributes);
+    invoker_->ReleaseTypeAttr(attributes);
     for (UINT index = 0; index < count; ++index) {
         FUNCDESC* description = nullptr;
-        if (FAILED(info_->GetFuncDesc(index, &description))) continue;
+        if (FAILED(invoker_->GetFuncDesc(index, &description))) continue;
         if (description->invkind == INVOKE_FUNC && description->cParams <= SHORT(kMaxParameters)) {
-            functions_.push_back(shapeOf(info_.Get(), *description));
+            functions_.push_back(shapeOf(invoker_.Get(), *description));
         }
-        info_->ReleaseFuncDesc(description);
+        invoker_->ReleaseFuncDesc(description);
     }
 }
 
@@ -141,6 +161,19 @@ const TypeDispatch::Function* TypeDispatch::find(DISPID member) const noexcept
     return nullptr;
 }
 
+HRESULT TypeDispatch::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const
+{
+    if (count == 1 && names && names[0] && ids) {
+        for (const Function& function : functions_) {
+            if (equalIgnoringAsciiCase(function.name, names[0])) {
+                ids[0] = function.member;
+                return S_OK;
+            }
+        }
+    }
+    return DispGetIDsOfNames(info_.Get(), names, count, ids);
+}
+
 HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* argumentError) const
 {
@@ -149,7 +182,7 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
     if (isMalformed(*params)) return E_INVALIDARG;
     // More arguments than parameters: the type information refuses the count.
     if (params->cArgs > function->count) {
-        return info_->Invoke(object, member, flags, params, result, exception, argumentError);
+        return invoker_->Invoke(object, member, flags, params, result, exception, argumentError);
     }
 
     VARIANT arguments[kMaxParameters];
@@ -184,7 +217,7 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
         }
     }
 
-    const HRESULT hr = info_->Invoke(object, member, flags, &call, result, exception, argumentError);
+    const HRESULT hr = invoker_->Invoke(object, member, flags, &call, result, exception, argumentError);
     for (UINT slot = 0; slot < call.cArgs; ++slot) adapted[slot].writeBack();
     if (argumentError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && *argumentError < call.cArgs) {
         *argumentError = callersIndex[*argumentError];

@@ -4,6 +4,7 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <string>
 #include <vector>
 
 namespace corvastel::automation {
@@ -16,6 +17,11 @@ public:
     explicit TypeDispatch(Microsoft::WRL::ComPtr<ITypeInfo> info);
 
     ITypeInfo* typeInfo() const noexcept { return info_.Get(); }
+
+    // IDispatch::GetIDsOfNames. A lone function name that matches one of the interface's
+    // in ASCII letters, ignoring case, is answered from the names read once; any other
+    // request goes to the type information.
+    HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const;
 
     // ITypeInfo::Invoke, adapted to script hosts. A variable they pass for a typed
     // parameter arrives as a reference to a variant, which the type information alone
@@ -34,6 +40,7 @@ public:
         bool optional;
     };
     struct Function {
+        std::wstring name;
         DISPID member;
         UINT count;  // the result's parameter included
         Parameter parameters[kMaxParameters];
@@ -43,6 +50,9 @@ private:
     const Function* find(DISPID member) const noexcept;
 
     Microsoft::WRL::ComPtr<ITypeInfo> info_;
+    // The interface half of a dual interface, which serves its functions' calls: Invoke
+    // on the dispatch half looks it up again on every call. Anything else goes to info_.
+    Microsoft::WRL::ComPtr<ITypeInfo> invoker_;
     std::vector<Function> functions_;
 };
 

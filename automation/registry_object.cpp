@@ -67,7 +67,7 @@ HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, L
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     const TypeDispatch* dispatch = nullptr;
     const HRESULT hr = registryDispatch(&dispatch);
-    return FAILED(hr) ? hr : DispGetIDsOfNames(dispatch->typeInfo(), names, count, ids);
+    return FAILED(hr) ? hr : dispatch->idsOfNames(names, count, ids);
 }
 
 HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,

@@ -54,29 +54,31 @@ double secondsNow()
     return static_cast<double>(now.QuadPart) / frequency;
 }
 
-// Microseconds per call of each candidate. They are timed in turns, so that drift in the
-// machine's speed falls on all of them alike: the median of nine rounds, each round long
-// enough to time well.
+// Microseconds per call of each candidate, timed call by call and in turns: every call
+// here is a round trip to the wineserver, whose latency changes from moment to moment
+// with whatever else the machine does, and taking the candidates' calls one after the
+// other puts each moment on all of them alike. The median of nine rounds' calls, each
+// round of a twentieth of a second or more of the first candidate.
 std::vector<double> measureInTurns(const std::vector<std::function<void()>>& calls)
 {
     long count = 1;
     for (;;) {
         const double start = secondsNow();
         for (long i = 0; i < count; ++i) calls.front()();
-        if (secondsNow() - start > 0.02) break;
+        if (secondsNow() - start > 0.05) break;
         count *= 2;
     }
-    std::vector<std::vector<double>> rounds(calls.size());
-    for (int round = 0; round < 9; ++round) {
+    std::vector<std::vector<double>> samples(calls.size());
+    for (long call = 0; call < 9 * count; ++call) {
         for (size_t candidate = 0; candidate < calls.size(); ++candidate) {
             const double start = secondsNow();
-            for (long i = 0; i < count; ++i) calls[candidate]();
-            rounds[candidate].push_back((secondsNow() - start) * 1e6 / static_cast<double>(count));
+            calls[candidate]();
+            samples[candidate].push_back((secondsNow() - start) * 1e6);
         }
     }
     std::vector<double> medians;
-    for (std::vector<double>& times : rounds) {
-        std::sort(times.begin(), times.end());
+    for (std::vector<double>& times : samples) {
+        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
         medians.push_back(times[times.size() / 2]);
     }
     return medians;
