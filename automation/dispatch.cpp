@@ -137,8 +137,6 @@ TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> info) : info_(std::move(info)), inv
         invoker_ = vtable;
     }
 
-    // Walked rather than looked up: Wine's GetFuncIndexOfMemId counts a dual interface's
-    // functions without those of IDispatch, unlike GetFuncDesc.
     TYPEATTR* attributes = nullptr;
     if (FAILED(invoker_->GetTypeAttr(&attributes))) return;
     const WORD count = attributes->cFuncs;
