@@ -114,8 +114,22 @@ public:
         return S_OK;
     }
 
+    // A value passed for a parameter that takes a variant by reference. The type
+    // information would pass the method a copy of its own, which Wine never frees; the
+    // call gets a reference to a copy that borrows the value's contents instead.
+    void lend(const VARIANT& value, VARIANT& argument)
+    {
+        lent_ = value;
+        lentFrom_ = &value;
+        V_VT(&argument) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&argument) = &lent_;
+    }
+
+    // After the call: a changed copy goes back into the caller's variable, and whatever a
+    // method left in place of a lent value is freed.
     void writeBack()
     {
+        if (lentFrom_ && std::memcmp(&lent_, lentFrom_, sizeof lent_) != 0) VariantClear(&lent_);
         if (!variable_ || std::memcmp(&before_, &V_UI1(typed_.addressof()), sizeof before_) == 0) return;
         VariantClear(variable_);
         *variable_ = typed_.release();
@@ -125,6 +139,8 @@ private:
     UniqueVariant typed_;
     VARIANT* variable_ = nullptr;
     ULONGLONG before_ = 0;  // the copy's value as the call got it
+    VARIANT lent_{};
+    const VARIANT* lentFrom_ = nullptr;
 };
 
 }  // namespace
@@ -205,6 +221,11 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
         if (named) names[call.cNamedArgs++] = params->rgdispidNamedArgs[index];
         callersIndex[slot] = index;
         arguments[slot] = argument;
+        if (known && function->parameters[parameter].byReference && function->parameters[parameter].scalar == VT_EMPTY &&
+            !(V_VT(&argument) & VT_BYREF)) {
+            adapted[slot].lend(argument, arguments[slot]);
+            continue;
+        }
         if (!known || function->parameters[parameter].scalar == VT_EMPTY ||
             V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument)) {
             continue;
