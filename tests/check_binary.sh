@@ -1,31 +1,29 @@
 #!/usr/bin/env bash
-# check_binary.sh OBJDUMP x86|x64 FILE...
-# Each file may import only system DLLs, must be built for ASLR and DEP (and
-# high-entropy ASLR when 64-bit), and must carry the stack protector's guard.
+# check_binary.sh OBJDUMP x86|x64 DLL [FILE...]
+# The DLL exports its four entry points by name at ordinals 1 to 4. Each file may import
+# only system DLLs, must be built for ASLR and DEP (and high-entropy ASLR when 64-bit),
+# and must carry the stack protector's guard.
 set -euo pipefail
-objdump=$1 arch=$2
+objdump=$1 arch=$2 dll=$3
 shift 2
 system_dlls='^(kernel32|advapi32|oleaut32|ole32|user32|msvcrt|api-ms-win-.*)\.dll$'
 failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+exports=$("$objdump" -p "$dll" | awk '/^Name /{print "name", $NF} /^Ordinal Base/{print "base", $NF}
+  /^\t\[ *[0-9]+\] [A-Za-z]+$/ {gsub(/[][]/, ""); print $1 + 1, $2}')
+expected=$'name Corvastel.dll\nbase 1\n1 DllCanUnloadNow\n2 DllGetClassObject\n3 DllRegisterServer\n4 DllUnregisterServer'
+[ "$exports" = "$expected" ] || fail "$dll exports"$'\n'"$exports"
 for file in "$@"; do
   headers=$("$objdump" -p "$file")
-  for dll in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do
-    if ! grep -qiE "$system_dlls" <<<"$dll"; then
-      echo "FAIL $file imports $dll"; failures=$((failures + 1))
-    fi
+  for imported in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do
+    grep -qiE "$system_dlls" <<<"$imported" || fail "$file imports $imported"
   done
   required=(DYNAMIC_BASE NX_COMPAT)
   [ "$arch" = x64 ] && required+=(HIGH_ENTROPY_VA)
   for flag in "${required[@]}"; do
-    if ! grep -qw "$flag" <<<"$headers"; then
-      echo "FAIL $file lacks $flag"; failures=$((failures + 1))
-    fi
+    grep -qw "$flag" <<<"$headers" || fail "$file lacks $flag"
   done
-  symbols=$("$objdump" -t "$file")
-  if ! grep -q '__stack_chk_guard' <<<"$symbols"; then
-    echo "FAIL $file has no stack protector"; failures=$((failures + 1))
-  fi
-  echo "checked $file"
+  grep -q __stack_chk_guard <<<"$("$objdump" -t "$file")" || fail "$file has no stack protector"
 done
 echo "$# files checked, $failures problems"
 [ "$failures" -eq 0 ]

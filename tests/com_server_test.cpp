@@ -1,5 +1,7 @@
-// Corvastel.dll registered with the prefix's own regsvr32: the entries it makes, creation
-// by ProgID, calls across apartments, and unregistration that leaves nothing behind.
+// Corvastel.dll registered as users register it: for the machine by the prefix's own
+// regsvr32, for the user by RegisterCorvastel.exe. Each writes exactly the entries below,
+// hosts create the object by ProgID and call it from other apartments, and
+// unregistering takes every entry away and nothing else.
 
 #include <windows.h>
 #include <cguid.h>
@@ -10,14 +12,15 @@
 #include "platform/module_files.h"
 #include "platform/owners.h"
 #include "support/corvastel_dll.h"
-#include "support/processes.h"
 #include "support/test_key.h"
+#include "support/test_main.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
 #include <atomic>
-#include <string>
+#include <functional>
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -29,37 +32,147 @@ namespace {
 const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
 const std::wstring kInterfaceKey = std::wstring(L"Interface\\") + kInterfaceIdText;
 const std::wstring kTypeLibKey = std::wstring(L"TypeLib\\") + kLibraryIdText;
+const wchar_t kUniversalMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
 
 std::wstring dllPath() { return besideThisProgram(L"Corvastel.dll"); }
 
-// Runs this prefix's regsvr32 of our own bitness; returns its exit code.
-DWORD regsvr32(const std::wstring& options)
+// Runs a command line to its end; returns the program's exit code, or the error that
+// kept it from starting.
+DWORD runToEnd(std::wstring commandLine)
 {
-    return runToEnd(L"regsvr32.exe " + options + L" \"" + dllPath() + L"\"");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return GetLastError();
+    }
+    const UniqueKernelHandle thread(process.hThread), program(process.hProcess);
+    DWORD exitCode = 0;
+    WaitForSingleObject(program.get(), INFINITE);
+    GetExitCodeProcess(program.get(), &exitCode);
+    return exitCode;
+}
+DWORD regsvr32(const std::wstring& options) { return runToEnd(L"regsvr32.exe " + options + L" \"" + dllPath() + L"\""); }
+DWORD registerForUser(const std::wstring& options)
+{
+    return runToEnd(L"\"" + besideThisProgram(L"RegisterCorvastel.exe") + L"\" " + options);
 }
 
-std::wstring classesValue(const std::wstring& key, const wchar_t* name = nullptr)
+// A key with all its values, sorted by name ("@" the default), and then its subkeys:
+// strings as stored, their terminators shown as \0.
+void list(HKEY root, const std::wstring& path, std::wstring& text)
 {
-    return stringValue(HKEY_CLASSES_ROOT, key, name);
+    UniqueHkey key;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    text += path + L"\n";
+    std::map<std::wstring, std::wstring> values;
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        wchar_t data[1024];
+        DWORD nameSize = 256, size = sizeof data, type = 0;
+        if (RegEnumValueW(key.get(), index, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &size)) break;
+        std::wstring value = type == REG_SZ ? L"" : L"type " + std::to_wstring(type) + L" ";
+        for (const wchar_t c : std::wstring_view(data, size / sizeof(wchar_t))) value += c ? std::wstring(1, c) : L"\\0";
+        values[nameSize ? name : L"@"] = value;
+    }
+    for (const auto& [valueName, value] : values) text += L"  " + valueName + L"=" + value + L"\n";
+    for (DWORD index = 0;; ++index) {
+        DWORD nameSize = 256;
+        if (RegEnumKeyExW(key.get(), index, name, &nameSize, nullptr, nullptr, nullptr, nullptr)) break;
+        list(root, path + L"\\" + name, text);
+    }
+}
+
+std::wstring ourEntries(HKEY classes)
+{
+    std::wstring text;
+    for (const std::wstring& key : {kClassKey, std::wstring(kProgId), kInterfaceKey, kTypeLibKey}) list(classes, key, text);
+    return text;
+}
+
+std::wstring expectedEntries()
+{
+    const std::wstring dll = dllPath(), progId = kProgId, libraryId = kLibraryIdText, version = kTypeLibKey + L"\\2.0";
+    return kClassKey + L"\n  @=" + progId + L"\\0\n" +
+           kClassKey + L"\\InprocServer32\n  @=" + dll + L"\\0\n  ThreadingModel=Apartment\\0\n" +
+           kClassKey + L"\\ProgID\n  @=" + progId + L"\\0\n" +
+           kClassKey + L"\\TypeLib\n  @=" + libraryId + L"\\0\n" +
+           progId + L"\n  @=" + progId + L"\\0\n" +
+           progId + L"\\CLSID\n  @=" + kClassIdText + L"\\0\n" +
+           kInterfaceKey + L"\n  @=_clsRegistry\\0\n" +
+           kInterfaceKey + L"\\ProxyStubClsid\n  @=" + kUniversalMarshaler + L"\\0\n" +
+           kInterfaceKey + L"\\ProxyStubClsid32\n  @=" + kUniversalMarshaler + L"\\0\n" +
+           kInterfaceKey + L"\\TypeLib\n  @=" + libraryId + L"\\0\n  Version=2.0\\0\n" +
+           kTypeLibKey + L"\n" + version + L"\n  @=Corvastel\\0\n" + version + L"\\0\n" +
+           version + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32") + L"\n  @=" + dll + L"\\0\n" +
+           version + L"\\FLAGS\n  @=8\\0\n" + version + L"\\HELPDIR\n  @=" + dll.substr(0, dll.rfind(L'\\')) + L"\\0\n";
+}
+
+// A root key's subkey, open for reading.
+UniqueHkey subKey(HKEY root, const wchar_t* path)
+{
+    UniqueHkey key;
+    EXPECT_EQ(RegOpenKeyExW(root, path, 0, KEY_READ, key.put()), ERROR_SUCCESS);
+    return key;
+}
+
+TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
+{
+    ASSERT_EQ(regsvr32(L"/s"), 0u);
+    EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), expectedEntries());
+    ASSERT_EQ(regsvr32(L"/u /s"), 0u);
+    EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), L"");
+
+    // A ProgID that another class has taken over since is not ours to remove.
+    ASSERT_EQ(regsvr32(L"/s"), 0u);
+    const std::wstring other = L"{00000000-1111-2222-3333-444444444444}";
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, (std::wstring(kProgId) + L"\\CLSID").c_str(), nullptr, REG_SZ, other.c_str(),
+                    static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+    ASSERT_EQ(regsvr32(L"/u /s"), 0u);
+    EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), std::wstring(kProgId) + L"\n  @=" + kProgId + L"\\0\n" + kProgId + L"\\CLSID\n  @=" + other + L"\\0\n");
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    EXPECT_EQ(regsvr32(L"/u /s"), 0u) << "unregistering what is not registered must succeed";
+    ASSERT_EQ(regsvr32(L"/s"), 0u);  // as the suite found it
+}
+
+TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines)
+{
+    const UniqueHkey machine = subKey(HKEY_LOCAL_MACHINE, L"Software\\Classes");
+    const std::wstring machineBefore = ourEntries(machine.get());
+    ASSERT_EQ(registerForUser(L""), 0u);
+    const UniqueHkey user = subKey(HKEY_CURRENT_USER, L"Software\\Classes");
+    EXPECT_EQ(ourEntries(user.get()), expectedEntries());
+    EXPECT_EQ(ourEntries(machine.get()), machineBefore);
+    // Wine 8's HKEY_CLASSES_ROOT is the machine's classes alone; Windows merges in the user's.
+    CLSID classId{};
+    EXPECT_TRUE(runningUnderWine() || CLSIDFromProgID(kProgId, &classId) == S_OK);
+    ASSERT_EQ(registerForUser(L"/u"), 0u);
+    EXPECT_EQ(ourEntries(user.get()), L"");
+    EXPECT_EQ(ourEntries(machine.get()), machineBefore);
 }
 
 // Writes a number through the object and reads it back; true when it round-trips.
 bool roundTrip(_clsRegistry* object, const std::wstring& path, LONG number)
 {
-    UniqueBstr keyPath = allocateBstr(path);
-    UniqueBstr name = allocateBstr(L"n");
-    UniqueVariant data = longVariant(number);
+    UniqueBstr keyPath = allocateBstr(path), name = allocateBstr(L"n");
+    UniqueVariant data = longVariant(number), read;
     RegDataType type = static_cast<RegDataType>(4);
-    UniqueVariant read;
     return SUCCEEDED(object->regCreate_Key_Value(kCurrentUserRoot, keyPath.get(), name.get(), data.addressof(), &type)) &&
            SUCCEEDED(object->regQuery_A_Key(kCurrentUserRoot, keyPath.get(), name.get(), read.put())) &&
            V_VT(&read.get()) == VT_I4 && V_I4(&read.get()) == number;
 }
 
-// A single-threaded apartment must keep its message loop running while another
-// apartment calls into it.
-void waitPumpingMessages(std::thread& worker, const std::atomic<bool>& done)
+// Runs work in a new single-threaded apartment, while this one keeps its message loop
+// running for calls into it.
+void inOtherApartment(const std::function<void()>& work)
 {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        work();
+        CoUninitialize();
+        done = true;
+    });
     while (!done) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG message;
@@ -68,115 +181,43 @@ void waitPumpingMessages(std::thread& worker, const std::atomic<bool>& done)
     worker.join();
 }
 
-class Registered : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
+TEST(Registration, HostsCreateTheObjectByProgIdAndCallItFromOtherApartments)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_EQ(regsvr32(L"/s"), 0u);
-    }
-    // The registration stays as the suite found it; CTest's fixture removes it.
-    static void TearDownTestSuite() { CoUninitialize(); }
-};
-
-TEST_F(Registered, EntriesLeadFromTheProgIdToTheDll)
-{
-    CLSID classId{};
-    ASSERT_EQ(CLSIDFromProgID(kProgId, &classId), S_OK);
-    EXPECT_TRUE(IsEqualCLSID(classId, CLSID_clsRegistry));
-
-    const std::wstring server = classesValue(std::wstring(kClassKey) + L"\\InprocServer32");
-    EXPECT_EQ(_wcsicmp(server.c_str(), dllPath().c_str()), 0) << "InprocServer32";
-    EXPECT_EQ(classesValue(std::wstring(kClassKey) + L"\\InprocServer32", L"ThreadingModel"), L"Apartment");
-    EXPECT_EQ(classesValue(std::wstring(kClassKey) + L"\\ProgID"), kProgId);
-    EXPECT_EQ(classesValue(kInterfaceKey + L"\\TypeLib"), kLibraryIdText);
-    EXPECT_EQ(classesValue(std::wstring(kInterfaceKey) + L"\\ProxyStubClsid32"),
-              L"{00020424-0000-0000-C000-000000000046}");
-    EXPECT_TRUE(keyExists(HKEY_CLASSES_ROOT, kTypeLibKey + L"\\" + kVersionText + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32")));
-}
-
-TEST_F(Registered, CreatesTheObjectByProgId)
-{
-    const TestKey key;
-    const ComPtr<_clsRegistry> object = createByProgId();
-    ASSERT_TRUE(object);
-    EXPECT_TRUE(roundTrip(object.Get(), key.path(), 42));
-}
-
-TEST_F(Registered, CallsFromAnotherApartmentAreMarshalledToTheObjectsOwn)
-{
-    const TestKey key;
-    const ComPtr<_clsRegistry> object = createByProgId();
-    ASSERT_TRUE(object);
-    IStream* stream = nullptr;
-    ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID__clsRegistry, object.Get(), &stream), S_OK);
-
-    std::atomic<bool> done{false};
-    bool proxied = false;
-    bool worked = false;
-    std::thread worker([&] {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        {
+        const TestKey key;
+        const ComPtr<_clsRegistry> object = createByProgId();
+        ASSERT_TRUE(object);
+        EXPECT_TRUE(roundTrip(object.Get(), key.path(), 42));
+        IStream* stream = nullptr;
+        ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID__clsRegistry, object.Get(), &stream), S_OK);
+        bool proxied = false, worked = false;
+        inOtherApartment([&] {
             ComPtr<_clsRegistry> proxy;
-            if (SUCCEEDED(CoGetInterfaceAndReleaseStream(stream, IID_PPV_ARGS(&proxy)))) {
-                proxied = proxy.Get() != object.Get();
-                worked = true;
-                for (LONG round = 0; round < 200 && worked; ++round) worked = roundTrip(proxy.Get(), key.path(), -round);
-            }
-        }
-        CoUninitialize();
-        done = true;
-    });
-    waitPumpingMessages(worker, done);
-    EXPECT_TRUE(proxied) << "a call from another apartment must go through a proxy";
-    EXPECT_TRUE(worked);
-}
-
-TEST_F(Registered, ObjectsInSeveralApartmentsWorkAtOnce)
-{
-    const TestKey key;
-    std::atomic<int> failures{0};
-    std::vector<std::thread> apartments;
-    for (int apartment = 0; apartment < 8; ++apartment) {
-        apartments.emplace_back([&, apartment] {
-            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            {
-                const ComPtr<_clsRegistry> object = createByProgId();
-                const std::wstring path = key.path(std::to_wstring(apartment));
-                for (LONG round = 0; round < 500; ++round) {
-                    if (!object || !roundTrip(object.Get(), path, apartment * 1000 + round)) ++failures;
-                }
-            }
-            CoUninitialize();
+            worked = SUCCEEDED(CoGetInterfaceAndReleaseStream(stream, IID_PPV_ARGS(&proxy)));
+            proxied = proxy.Get() != object.Get();
+            for (LONG round = 0; round < 200 && worked; ++round) worked = roundTrip(proxy.Get(), key.path(), -round);
         });
+        EXPECT_TRUE(proxied) << "a call from another apartment must go through a proxy";
+        EXPECT_TRUE(worked);
+
+        std::atomic<int> failures{0};
+        std::vector<std::thread> apartments;
+        for (int apartment = 0; apartment < 8; ++apartment) {
+            apartments.emplace_back([&, apartment] {
+                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+                if (const ComPtr<_clsRegistry> own = createByProgId()) {
+                    for (LONG round = 0; round < 500; ++round) failures += !roundTrip(own.Get(), key.path(std::to_wstring(apartment)), round);
+                } else {
+                    ++failures;
+                }
+                CoUninitialize();
+            });
+        }
+        for (std::thread& apartment : apartments) apartment.join();
+        EXPECT_EQ(failures, 0);
     }
-    for (std::thread& apartment : apartments) apartment.join();
-    EXPECT_EQ(failures, 0);
-}
-
-TEST_F(Registered, UnregistrationRemovesWhatRegistrationAddedAndNothingElse)
-{
-    ASSERT_EQ(regsvr32(L"/u /s"), 0u);
-    CLSID classId{};
-    EXPECT_NE(CLSIDFromProgID(kProgId, &classId), S_OK);
-    for (const std::wstring& key : {kClassKey, std::wstring(kProgId), kInterfaceKey, kTypeLibKey}) {
-        EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key)) << "left behind";
-    }
-
-    // A ProgID that another class has taken over since is not ours to remove.
-    ASSERT_EQ(regsvr32(L"/s"), 0u);
-    const std::wstring other = L"{00000000-1111-2222-3333-444444444444}";
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, (std::wstring(kProgId) + L"\\CLSID").c_str(), nullptr, REG_SZ, other.c_str(),
-                    static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
-    ASSERT_EQ(regsvr32(L"/u /s"), 0u);
-    EXPECT_EQ(classesValue(std::wstring(kProgId) + L"\\CLSID"), other);
-    EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, kClassKey));
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-
-    ASSERT_EQ(regsvr32(L"/s"), 0u);  // as the suite expects
-    EXPECT_EQ(regsvr32(L"/u /s"), 0u);
-    EXPECT_EQ(regsvr32(L"/u /s"), 0u) << "unregistering twice must succeed";
-    ASSERT_EQ(regsvr32(L"/s"), 0u);
+    CoUninitialize();
 }
 
 }  // namespace

@@ -2,33 +2,14 @@
 
 namespace corvastel::testing {
 
-void CountingRegistry::failCall(std::size_t index, LONG status)
+LONG CountingRegistry::enter(const char* call)
 {
-    failIndex_ = index;
-    failStatus_ = status;
+    calls_ += (calls_.empty() ? "" : " ") + std::string(call);
+    const std::size_t index = count_++;
+    return beforeCall ? beforeCall(index, call) : ERROR_SUCCESS;
 }
 
-void CountingRegistry::beforeCall(std::size_t index, std::function<void()> action)
-{
-    actionIndex_ = index;
-    action_ = std::move(action);
-}
-
-std::string CountingRegistry::callSequence() const
-{
-    std::string names;
-    for (const std::string& call : calls_) names += (names.empty() ? "" : " ") + call;
-    return names;
-}
-
-bool CountingRegistry::shouldFail(const char* call)
-{
-    calls_.emplace_back(call);
-    if (calls_.size() - 1 == actionIndex_) action_();
-    return calls_.size() - 1 == failIndex_;
-}
-
-LONG CountingRegistry::opened(LONG status, const HKEY* key)
+LONG CountingRegistry::opened(LONG status, HKEY* key)
 {
     if (status == ERROR_SUCCESS && *key) live_.insert(*key);
     return status;
@@ -37,47 +18,48 @@ LONG CountingRegistry::opened(LONG status, const HKEY* key)
 LONG CountingRegistry::open(HKEY parent, const char* path, HKEY* key)
 {
     if (*key) ++misuses_;
-    if (shouldFail("open")) return failStatus_;
-    return opened(real_.open(parent, path, key), key);
+    const LONG status = enter("open");
+    return status ? status : opened(real_.open(parent, path, key), key);
 }
 
 LONG CountingRegistry::create(HKEY parent, const char* path, HKEY* key)
 {
     if (*key) ++misuses_;
-    if (shouldFail("create")) return failStatus_;
-    return opened(real_.create(parent, path, key), key);
+    const LONG status = enter("create");
+    return status ? status : opened(real_.create(parent, path, key), key);
 }
 
 LONG CountingRegistry::query(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size)
 {
-    return shouldFail("query") ? failStatus_ : real_.query(key, name, type, data, size);
+    const LONG status = enter("query");
+    return status ? status : real_.query(key, name, type, data, size);
 }
 
 LONG CountingRegistry::set(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size)
 {
-    return shouldFail("set") ? failStatus_ : real_.set(key, name, type, data, size);
+    const LONG status = enter("set");
+    return status ? status : real_.set(key, name, type, data, size);
 }
 
 LONG CountingRegistry::deleteValue(HKEY key, const char* name)
 {
-    return shouldFail("deleteValue") ? failStatus_ : real_.deleteValue(key, name);
+    const LONG status = enter("deleteValue");
+    return status ? status : real_.deleteValue(key, name);
 }
 
 LONG CountingRegistry::deleteKey(HKEY key, const char* subKey)
 {
-    return shouldFail("deleteKey") ? failStatus_ : real_.deleteKey(key, subKey);
+    const LONG status = enter("deleteKey");
+    return status ? status : real_.deleteKey(key, subKey);
 }
 
 LONG CountingRegistry::close(HKEY key)
 {
-    const bool fail = shouldFail("close");
-    if (key) {
-        const auto found = live_.find(key);
-        if (found == live_.end()) ++misuses_;
-        else live_.erase(found);
-    }
-    const LONG status = real_.close(key);
-    return fail ? failStatus_ : status;
+    const LONG status = enter("close");
+    if (key && live_.count(key)) live_.erase(live_.find(key));
+    else if (key) ++misuses_;
+    const LONG closed = real_.close(key);
+    return status ? status : closed;
 }
 
 }  // namespace corvastel::testing

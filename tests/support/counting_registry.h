@@ -1,31 +1,24 @@
 #pragma once
 // A registry that passes every call on to the real one while it records the calls,
-// counts the handles they open and close, and makes one chosen call fail.
+// counts the handles they open and close, and lets a test step in before any call.
 
 #include "platform/registry_api.h"
 
-#include <cstddef>
 #include <functional>
 #include <set>
 #include <string>
-#include <vector>
 
 namespace corvastel::testing {
 
 class CountingRegistry final : public RegistryApi {
 public:
-    // The index, in call order, of the call to fail, and the status it returns. A
-    // failed call does nothing else, except close, which still releases the handle.
-    void failCall(std::size_t index, LONG status = ERROR_ACCESS_DENIED);
-    // Runs action just before the call at index reaches the registry, as another thread could.
-    void beforeCall(std::size_t index, std::function<void()> action);
+    // Runs before each call reaches the registry, with the call's index and name, as
+    // another thread could; a status other than ERROR_SUCCESS fails the call with it.
+    // A failed call does nothing else, except close, which still releases the handle.
+    std::function<LONG(std::size_t index, const std::string& call)> beforeCall;
 
-    // The calls made so far, by name, in order.
-    const std::vector<std::string>& calls() const { return calls_; }
-    std::size_t callCount() const { return calls_.size(); }
-    // The same, as one line: "open close open deleteValue close".
-    std::string callSequence() const;
-
+    // The calls made so far, by name, in order: "open close open deleteValue close".
+    const std::string& calls() const { return calls_; }
     // Handles opened and not yet closed.
     std::size_t openHandles() const { return live_.size(); }
     // Broken contract: open or create into a variable that was not 0, or a close of a
@@ -41,16 +34,13 @@ public:
     LONG close(HKEY key) override;
 
 private:
-    bool shouldFail(const char* call);
-    LONG opened(LONG status, const HKEY* key);
+    LONG enter(const char* call);
+    LONG opened(LONG status, HKEY* key);
 
     RegistryApi& real_ = win32Registry();
-    std::vector<std::string> calls_;
+    std::string calls_;
+    std::size_t count_ = 0;
     std::multiset<HKEY> live_;
-    std::size_t failIndex_ = SIZE_MAX;
-    std::size_t actionIndex_ = SIZE_MAX;
-    std::function<void()> action_;
-    LONG failStatus_ = ERROR_SUCCESS;
     std::size_t misuses_ = 0;
 };
 

@@ -2,46 +2,35 @@
 
 #include "platform/ansi.h"
 
+#include <algorithm>
+
 namespace corvastel::testing {
+namespace {
 
-std::string describe(const Outcome& outcome)
-{
-    switch (outcome.kind) {
-    case Outcome::Text: {
-        std::string narrow;
-        for (wchar_t c : outcome.text.substr(0, 40)) narrow += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
-        return "\"" + narrow + (outcome.text.size() > 40 ? "...\" (" + std::to_string(outcome.text.size()) + " chars)" : "\"");
-    }
-    case Outcome::Number: return "number " + std::to_string(outcome.number);
-    case Outcome::Boolean: return outcome.number ? "true" : "false";
-    case Outcome::Nothing: return "nothing";
-    case Outcome::Error: return "error " + std::to_string(outcome.number);
-    }
-    return "?";
-}
-
-std::wstring RegistryModel::upper(std::wstring text)
+std::wstring upper(std::wstring text)
 {
     CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
 }
 
 // A name travels as ANSI and stops at its first NUL, like any C string.
-std::wstring RegistryModel::stored(const std::wstring& name)
+std::wstring stored(const std::wstring& name)
 {
     const std::wstring converted = fromAnsi(toAnsi(name));
     return converted.substr(0, converted.find(L'\0'));
 }
 
+}  // namespace
+
+std::wstring RegistryModel::storedName(const std::wstring& name) { return upper(stored(name)); }
+
 std::optional<std::wstring> RegistryModel::canonical(const std::wstring& path)
 {
-    const std::wstring stored = RegistryModel::stored(path);
+    const std::wstring whole = stored(path);
     std::wstring result;
-    size_t start = 0;
-    while (start <= stored.size()) {
-        size_t end = stored.find(L'\\', start);
-        if (end == std::wstring::npos) end = stored.size();
-        const std::wstring component = stored.substr(start, end - start);
+    for (size_t start = 0; start <= whole.size();) {
+        const size_t end = std::min(whole.find(L'\\', start), whole.size());
+        const std::wstring component = whole.substr(start, end - start);
         if (component.size() > 255) return std::nullopt;
         if (!component.empty()) result += (result.empty() ? L"" : L"\\") + upper(component);
         start = end + 1;
@@ -80,18 +69,18 @@ std::optional<RawValue> RegistryModel::value(const std::wstring& path, const std
     const auto key = canonical(path);
     if (!key || !keys_.count(*key)) return std::nullopt;
     const auto& values = keys_.at(*key);
-    const auto found = values.find(upper(stored(name)));
+    const auto found = values.find(storedName(name));
     return found == values.end() ? std::nullopt : std::optional<RawValue>(found->second);
 }
 
 void RegistryModel::setValue(const std::wstring& path, const std::wstring& name, RawValue value)
 {
-    keys_[*canonical(path)][upper(stored(name))] = std::move(value);
+    keys_[*canonical(path)][storedName(name)] = std::move(value);
 }
 
 void RegistryModel::deleteValue(const std::wstring& path, const std::wstring& name)
 {
-    if (const auto key = canonical(path); key && keys_.count(*key)) keys_[*key].erase(upper(stored(name)));
+    if (const auto key = canonical(path); key && keys_.count(*key)) keys_[*key].erase(storedName(name));
 }
 
 Outcome RegistryModel::queried(const std::optional<RawValue>& stored)

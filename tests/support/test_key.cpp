@@ -11,33 +11,13 @@ namespace {
 
 const std::wstring kTestRoot = L"Software\\Corvastel Tests";
 
-std::wstring uniqueName()
-{
-    static std::atomic<unsigned> counter{0};
-    return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) + L"-" +
-           std::to_wstring(counter++);
-}
-
 }  // namespace
 
-bool keyExists(HKEY root, const std::wstring& path)
+TestKey::TestKey()
 {
-    UniqueHkey key;
-    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-
-std::wstring stringValue(HKEY root, const std::wstring& path, const wchar_t* name)
-{
-    wchar_t value[1024] = {};
-    DWORD size = sizeof value;
-    if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
-        return L"<missing>";
-    }
-    return value;
-}
-
-TestKey::TestKey() : path_(kTestRoot + L"\\" + uniqueName())
-{
+    static std::atomic<unsigned> counter{0};
+    path_ = kTestRoot + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());  // an earlier run's, cut short
     UniqueHkey key;
     EXPECT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path_.c_str(), key.put()), ERROR_SUCCESS);
 }
@@ -70,17 +50,18 @@ void TestKey::write(const std::string& name, DWORD type, std::string_view bytes,
 std::optional<RawValue> TestKey::read(const std::string& name, const std::string& subKey) const
 {
     UniqueHkey key;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) != ERROR_SUCCESS) return std::nullopt;
     RawValue value{REG_NONE, {}};
     DWORD size = 0;
-    LONG status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        value.bytes.resize(size);
-        status = RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type,
-                                  reinterpret_cast<BYTE*>(value.bytes.data()), &size);
-        value.bytes.resize(size);
+    if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) != ERROR_SUCCESS ||
+        RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
     }
-    if (status != ERROR_SUCCESS) return std::nullopt;
+    value.bytes.resize(size);
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(value.bytes.data()),
+                         &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    value.bytes.resize(size);
     return value;
 }
 

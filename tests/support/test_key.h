@@ -1,6 +1,6 @@
 #pragma once
-// A key of its own below HKEY_CURRENT_USER for one test, removed with everything
-// under it afterwards, and raw advapi32 access to check what the class stored.
+// A key of its own below HKEY_CURRENT_USER for one test, removed with everything under
+// it afterwards, and raw access through the ANSI functions to seed and check its values.
 
 #include <windows.h>
 
@@ -9,12 +9,6 @@
 #include <string_view>
 
 namespace corvastel::testing {
-
-// Whether the key opens for reading.
-bool keyExists(HKEY root, const std::wstring& path);
-
-// A string value of a key (name nullptr: its default value), or "<missing>".
-std::wstring stringValue(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
 
 struct RawValue {
     DWORD type;
@@ -33,7 +27,7 @@ public:
     const std::wstring& path() const { return path_; }
     std::wstring path(std::wstring_view subKey) const { return path_ + L"\\" + std::wstring(subKey); }
 
-    // Seed or inspect a value of the test key through the ANSI functions.
+    // Stores exactly the bytes given, creating the subkey first.
     void write(const std::string& name, DWORD type, std::string_view bytes, const std::string& subKey = {}) const;
     std::optional<RawValue> read(const std::string& name, const std::string& subKey = {}) const;
     bool hasSubKey(const std::string& subKey) const;

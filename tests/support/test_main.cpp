@@ -4,10 +4,11 @@
 
 #include "support/test_main.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,11 +29,7 @@ const char* textOption(const char* name)
     return nullptr;
 }
 
-std::uint64_t numericOption(const char* name, std::uint64_t fallback)
-{
-    const char* text = textOption(name);
-    return text ? std::strtoull(text, nullptr, 10) : fallback;
-}
+bool runningUnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 }  // namespace corvastel::testing
 
