@@ -309,7 +309,10 @@ private:
         if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
         seen.insert(modelPath);
         const auto inModel = model_.tree().find(modelPath);
-        if (inModel == model_.tree().end()) return expect(std::string("a key"), std::string("none"), "the key " + toAnsi(modelPath));
+        if (inModel == model_.tree().end()) {
+            expect(std::string("a key"), std::string("none"), "the key " + toAnsi(modelPath));
+            return;
+        }
         DWORD subKeys = 0, values = 0, longestName = 0, longestData = 0;
         RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, &longestName, &longestData,
                          nullptr, nullptr);

@@ -56,8 +56,11 @@ LONG CountingRegistry::deleteKey(HKEY key, const char* subKey)
 LONG CountingRegistry::close(HKEY key)
 {
     const LONG status = enter("close");
-    if (key && live_.count(key)) live_.erase(live_.find(key));
-    else if (key) ++misuses_;
+    if (const auto found = live_.find(key); found != live_.end()) {
+        live_.erase(found);
+    } else if (key) {
+        ++misuses_;
+    }
     const LONG closed = real_.close(key);
     return status ? status : closed;
 }
