@@ -10,11 +10,7 @@
 #include <cguid.h>
 #include <initguid.h>
 
-#include "automation/corvastel_h.h"
-#include "automation/corvastel_identities.h"
-#include "platform/owners.h"
-#include "support/corvastel_dll.h"
-#include "support/dispatch_calls.h"
+#include "support/client.h"
 
 #include <wrl/client.h>
 

@@ -7,14 +7,11 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
-#include "automation/corvastel_h.h"
-#include "automation/corvastel_identities.h"
 #include "platform/module_files.h"
-#include "support/corvastel_dll.h"
-#include "support/dispatch_calls.h"
+#include "support/client.h"
 #include "support/test_key.h"
 #include "support/test_main.h"
-#include "support/variants.h"
+#include "support/host_data.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -34,11 +31,7 @@ const HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
 
 std::wstring widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
-HRESULT canUnloadNow()
-{
-    return reinterpret_cast<HRESULT STDAPICALLTYPE (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(corvastelDll(), "DllCanUnloadNow")))();
-}
+HRESULT canUnloadNow() { return corvastelExport<HRESULT STDAPICALLTYPE()>("DllCanUnloadNow")(); }
 
 class Automation : public ::testing::Test {
 protected:
@@ -59,9 +52,8 @@ TEST_F(Automation, ClassObjectCreatesObjectsAndKeepsTheLibraryWhileUsed)
     ComPtr<IUnknown> aggregate;
     EXPECT_EQ(factory_->CreateInstance(object_.Get(), IID_PPV_ARGS(&aggregate)), CLASS_E_NOAGGREGATION);
     ComPtr<IClassFactory> other;
-    using GetClassObject = HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**);
-    EXPECT_EQ(reinterpret_cast<GetClassObject*>(reinterpret_cast<void*>(GetProcAddress(corvastelDll(), "DllGetClassObject")))(
-                  IID__clsRegistry, IID_PPV_ARGS(&other)),
+    EXPECT_EQ(corvastelExport<HRESULT STDAPICALLTYPE(REFCLSID, REFIID, void**)>("DllGetClassObject")(IID__clsRegistry,
+                                                                                                   IID_PPV_ARGS(&other)),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
     object_.Reset();

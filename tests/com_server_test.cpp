@@ -7,11 +7,8 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
-#include "automation/corvastel_h.h"
-#include "automation/corvastel_identities.h"
 #include "platform/module_files.h"
-#include "platform/owners.h"
-#include "support/corvastel_dll.h"
+#include "support/client.h"
 #include "support/test_key.h"
 #include "support/test_main.h"
 

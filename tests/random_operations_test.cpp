@@ -1,21 +1,19 @@
 // Random sequences of the six operations, called through IDispatch as script hosts call
 // them, against Wine's registry and against an independent model of the documented
-// behaviour (support/registry_model.h): every result, every error, every stored value
-// and every variable passed by reference must agree, and the run must not grow the
-// process's memory or handles. Each run uses a fixed seed and a fresh one, both printed;
-// replay a failure with --seed=N --operations=N.
+// behaviour: every result, every error, every stored value and every variable passed by
+// reference must agree, and the run must not grow the process's memory or handles. Each
+// run uses a fixed seed and a fresh one, both printed; replay a failure with --seed=N
+// --operations=N.
 
 #include <windows.h>
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 #include <psapi.h>
 
-#include "automation/corvastel_h.h"
 #include "platform/ansi.h"
-#include "platform/basic_runtime.h"
-#include "support/corvastel_dll.h"
-#include "support/dispatch_calls.h"
-#include "support/registry_model.h"
+#include "support/client.h"
+#include "support/host_data.h"
+#include "support/test_key.h"
 #include "support/test_main.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +22,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -32,6 +32,113 @@ using Microsoft::WRL::ComPtr;
 
 namespace corvastel::testing {
 namespace {
+
+std::wstring upper(std::wstring text)
+{
+    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// A name travels as ANSI and stops at its first NUL, like any C string.
+std::wstring stored(const std::wstring& name)
+{
+    const std::wstring converted = fromAnsi(toAnsi(name));
+    return converted.substr(0, converted.find(L'\0'));
+}
+
+// What the six operations do to the registry: keys and values as the ANSI functions see
+// them, names compared without regard to case. Key paths are relative to the model's own
+// key; values are keyed by storedName.
+class RegistryModel {
+public:
+    // A key path as the registry stores it, in upper case; nullopt when a component is
+    // longer than the registry allows.
+    static std::optional<std::wstring> canonical(const std::wstring& path)
+    {
+        const std::wstring whole = stored(path);
+        std::wstring result;
+        for (size_t start = 0; start <= whole.size();) {
+            const size_t end = std::min(whole.find(L'\\', start), whole.size());
+            const std::wstring component = whole.substr(start, end - start);
+            if (component.size() > 255) return std::nullopt;
+            if (!component.empty()) result += (result.empty() ? L"" : L"\\") + upper(component);
+            start = end + 1;
+        }
+        return result;
+    }
+    static std::wstring storedName(const std::wstring& name) { return upper(stored(name)); }
+
+    bool keyExists(const std::wstring& path) const
+    {
+        const auto key = canonical(path);
+        return key && keys_.count(*key);
+    }
+    // Creates the key and every missing key above it; false when the path is invalid.
+    bool createKey(const std::wstring& path)
+    {
+        const auto key = canonical(path);
+        for (size_t end = 0; key && end != std::wstring::npos;) {
+            end = key->find(L'\\', end + 1);
+            keys_[key->substr(0, end)];
+        }
+        return key.has_value();
+    }
+    bool hasSubKeys(const std::wstring& path) const
+    {
+        const std::wstring prefix = *canonical(path) + L"\\";
+        const auto next = keys_.upper_bound(prefix.substr(0, prefix.size() - 1));
+        return next != keys_.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+    }
+    void deleteKey(const std::wstring& path) { keys_.erase(*canonical(path)); }
+    std::optional<RawValue> value(const std::wstring& path, const std::wstring& name) const
+    {
+        const auto key = canonical(path);
+        const auto values = key ? keys_.find(*key) : keys_.end();
+        if (values == keys_.end()) return std::nullopt;
+        const auto found = values->second.find(storedName(name));
+        return found == values->second.end() ? std::nullopt : std::optional<RawValue>(found->second);
+    }
+    void setValue(const std::wstring& path, const std::wstring& name, RawValue value)
+    {
+        keys_[*canonical(path)][storedName(name)] = std::move(value);
+    }
+    void deleteValue(const std::wstring& path, const std::wstring& name)
+    {
+        if (const auto key = canonical(path); key && keys_.count(*key)) keys_[*key].erase(storedName(name));
+    }
+
+    // What regQuery_A_Key returns for a stored value, or for none.
+    static Outcome queried(const std::optional<RawValue>& stored)
+    {
+        if (stored && stored->type == REG_SZ) {
+            // Cut at the first NUL, whose 1-based position must fit a 16-bit Integer.
+            const std::wstring text = fromAnsi(stored->bytes);
+            const size_t nul = text.find(L'\0');
+            if (nul != std::wstring::npos && nul + 1 > 32767) return Outcome::ofError(6);
+            return Outcome::ofText(text.substr(0, nul));
+        }
+        if (!stored || (stored->type != REG_DWORD && stored->type != REG_BINARY) || stored->bytes.size() > 4) {
+            return Outcome::ofText(L"");
+        }
+        ULONG number = 0;
+        for (size_t i = 0; i < stored->bytes.size(); ++i) {
+            number |= static_cast<ULONG>(static_cast<unsigned char>(stored->bytes[i])) << (8 * i);
+        }
+        return Outcome::ofNumber(static_cast<LONG>(number));
+    }
+
+    const std::map<std::wstring, std::map<std::wstring, RawValue>>& tree() const { return keys_; }
+
+private:
+    std::map<std::wstring, std::map<std::wstring, RawValue>> keys_{{L"", {}}};
+};
+
+// Text as a string value stores it: without leading and trailing spaces.
+std::wstring withoutOuterSpaces(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(L' ');
+    return first == std::wstring::npos ? L"" : text.substr(first, text.find_last_not_of(L' ') - first + 1);
+}
 
 const std::uint64_t kFixedSeed = 20261206;
 
@@ -269,7 +376,7 @@ private:
         } else if (chosen == REG_DWORD) {
             bytes.assign(reinterpret_cast<const char*>(&converted.number), 4);
         } else {
-            bytes = toAnsi(trimSpaces(converted.text)) + '\0';
+            bytes = toAnsi(withoutOuterSpaces(converted.text)) + '\0';
         }
         model_.setValue(relative, name, {static_cast<DWORD>(chosen), bytes});
         expect(key_.read(toAnsi(name), toAnsi(relative)), model_.value(relative, name), "stored value");

@@ -1,14 +1,102 @@
 #pragma once
-// Data as hosts pass it, with what the Basic runtime makes of it (IsNumeric, CStr, CLng,
-// CByte), known from how it was made: one table for the conversions' own test and for
-// the values the random operations write.
+// Data as hosts pass it: variants of every kind, with what the Basic runtime makes of
+// each (IsNumeric, CStr, CLng, CByte), known from how it was made. One table serves the
+// conversions' own test and the values the random operations write; describe gives a
+// readable form of variants and results for test messages.
 
-#include "support/variants.h"
+#include "platform/owners.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace corvastel::testing {
+
+// A variant of a scalar type, its value stored in the member that the type names; every
+// scalar member starts at the same place.
+template <typename Scalar>
+UniqueVariant scalarVariant(VARTYPE type, Scalar value)
+{
+    static_assert(sizeof(Scalar) <= sizeof(LONGLONG));
+    UniqueVariant variant;
+    std::memcpy(&V_I8(variant.put()), &value, sizeof value);
+    V_VT(variant.addressof()) = type;
+    return variant;
+}
+inline UniqueVariant boolVariant(bool value) { return scalarVariant<VARIANT_BOOL>(VT_BOOL, value ? VARIANT_TRUE : VARIANT_FALSE); }
+
+inline UniqueVariant copyOf(const VARIANT& value)
+{
+    UniqueVariant copy;
+    if (FAILED(VariantCopy(copy.put(), const_cast<VARIANT*>(&value)))) throw std::bad_alloc();
+    return copy;
+}
+
+// VT_BYREF | VT_VARIANT pointing at target, as a script host passes a variable.
+inline VARIANT byRef(UniqueVariant& target) { return scalarVariant(VT_BYREF | VT_VARIANT, target.addressof()).release(); }
+
+// An IDispatch that answers a property get of its default member, or nothing at all.
+class DefaultValueObject final : public IDispatch {
+public:
+    explicit DefaultValueObject(const VARIANT* value) : value_(value ? copyOf(*value) : UniqueVariant()), hasValue_(value) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
+    {
+        *object = iid == IID_IUnknown || iid == IID_IDispatch ? static_cast<IDispatch*>(this) : nullptr;
+        if (!*object) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        const ULONG remaining = --references_;
+        if (remaining == 0) delete this;
+        return remaining;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override
+    {
+        if (member != DISPID_VALUE || !hasValue_) return DISP_E_MEMBERNOTFOUND;
+        return result ? VariantCopy(result, value_.addressof()) : S_OK;
+    }
+
+private:
+    ULONG references_ = 1;
+    UniqueVariant value_;
+    bool hasValue_;
+};
+
+// An object whose default member returns value; with no value, an object without one.
+inline UniqueVariant objectVariant(const VARIANT* defaultValue)
+{
+    return scalarVariant<IDispatch*>(VT_DISPATCH, new DefaultValueObject(defaultValue));
+}
+
+// Text for a test message: printable ASCII as it is, any other character as '?'.
+inline std::string printable(std::wstring_view text)
+{
+    std::string result;
+    for (wchar_t c : text) result += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    return result;
+}
+
+// "Empty", "I4 42", "\"text\"" for a string, "VT 5 2.5" for other types.
+inline std::string describe(const VARIANT& value)
+{
+    const auto narrow = [](BSTR text) { return printable(view(text)); };
+    UniqueVariant text;
+    switch (V_VT(&value)) {
+    case VT_EMPTY: return "Empty";
+    case VT_I4: return "I4 " + std::to_string(V_I4(&value));
+    case VT_BSTR: return "\"" + narrow(V_BSTR(&value)) + "\"";
+    default:
+        VariantChangeTypeEx(text.put(), const_cast<VARIANT*>(&value), LOCALE_INVARIANT, 0, VT_BSTR);
+        return "VT " + std::to_string(V_VT(&value)) + " " + narrow(V_VT(&text.get()) == VT_BSTR ? V_BSTR(&text.get()) : nullptr);
+    }
+}
 
 // What a call returned: a string, a number, a boolean, nothing, or a Basic error.
 struct Outcome {
@@ -22,7 +110,6 @@ struct Outcome {
     static Outcome ofError(LONG error) { return {Error, {}, error}; }
     bool operator==(const Outcome& other) const { return kind == other.kind && text == other.text && number == other.number; }
 };
-std::string describe(const Outcome& outcome);
 
 struct Datum {
     UniqueVariant value;
@@ -31,10 +118,119 @@ struct Datum {
     // The conversions in the German locale, as conversionsOf writes them, where they differ.
     const char* german = nullptr;
 };
+
+namespace data {
+
+inline Outcome text(std::wstring value) { return Outcome::ofText(std::move(value)); }
+inline Outcome number(LONG value) { return Outcome::ofNumber(value); }
+inline Outcome error(LONG value) { return Outcome::ofError(value); }
+inline const Outcome kMismatch = error(13), kOverflow = error(6);
+
+// Text and its conversions; CStr gives text back as it is.
+inline Datum textDatum(std::wstring value, bool numeric, Outcome asLong, Outcome asByte, const char* german = nullptr)
+{
+    return {textVariant(value), numeric, text(value), std::move(asLong), std::move(asByte), german};
+}
+inline Datum notNumericText(std::wstring value) { return textDatum(std::move(value), false, kMismatch, kMismatch); }
+
+inline UniqueVariant arrayVariant()
+{
+    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+    if (!array) throw std::bad_alloc();
+    return scalarVariant(VT_ARRAY | VT_VARIANT, array);
+}
+
+inline UniqueVariant decimalVariant(double value)
+{
+    UniqueVariant variant;
+    VarDecFromR8(value, &V_DECIMAL(variant.put()));
+    V_VT(variant.addressof()) = VT_DECIMAL;
+    return variant;
+}
+
+}  // namespace data
+
+inline std::string describe(const Outcome& outcome)
+{
+    switch (outcome.kind) {
+    case Outcome::Text:
+        return "\"" + printable(std::wstring_view(outcome.text).substr(0, 40)) +
+               (outcome.text.size() > 40 ? "...\" (" + std::to_string(outcome.text.size()) + " chars)" : "\"");
+    case Outcome::Number: return "number " + std::to_string(outcome.number);
+    case Outcome::Boolean: return outcome.number ? "true" : "false";
+    case Outcome::Nothing: return "nothing";
+    case Outcome::Error: return "error " + std::to_string(outcome.number);
+    }
+    return "?";
+}
+
 // "numeric, \"2.5\", number 2, number 2".
-std::string conversionsOf(const Datum& datum);
+inline std::string conversionsOf(const Datum& datum)
+{
+    return std::string(datum.numeric ? "numeric, " : "not numeric, ") + describe(datum.text) + ", " +
+           describe(datum.asLong) + ", " + describe(datum.asByte);
+}
 
 // In the US English locale.
-std::vector<Datum> hostData();
+inline std::vector<Datum> hostData()
+{
+    using namespace data;
+    UniqueVariant seven = longVariant(7), word = textVariant(L"x"), numericWord = textVariant(L"42");
+    Datum data[] = {
+        {UniqueVariant(), true, text(L""), number(0), number(0)},
+        {scalarVariant(VT_NULL, 0), false, error(94), error(94), error(94)},
+        {scalarVariant<SHORT>(VT_I2, 300), true, text(L"300"), number(300), kOverflow},
+        {longVariant(-42), true, text(L"-42"), number(-42), kOverflow},
+        {longVariant(255), true, text(L"255"), number(255), number(255)},
+        // CByte takes True's low byte.
+        {boolVariant(true), true, text(L"True"), number(-1), number(255), "numeric, \"Wahr\", number -1, number 255"},
+        {boolVariant(false), true, text(L"False"), number(0), number(0)},
+        // Halves round to the even neighbour.
+        {scalarVariant(VT_R8, 2.5), true, text(L"2.5"), number(2), number(2), "numeric, \"2,5\", number 2, number 2"},
+        {scalarVariant(VT_R8, 3.5), true, text(L"3.5"), number(4), number(4)},
+        {scalarVariant(VT_R8, -2.5), true, text(L"-2.5"), number(-2), kOverflow},
+        {scalarVariant(VT_R8, 0.25), true, text(L"0.25"), number(0), number(0)},
+        {scalarVariant(VT_R8, 255.5), true, text(L"255.5"), number(256), kOverflow},
+        {scalarVariant(VT_R8, 2147483647.0), true, text(L"2147483647"), number(2147483647), kOverflow},
+        {scalarVariant(VT_R8, 2147483648.0), true, text(L"2147483648"), kOverflow, kOverflow},
+        {scalarVariant(VT_R8, 1e20), true, text(L"1E+20"), kOverflow, kOverflow},
+        {scalarVariant<LONGLONG>(VT_CY, 12345), true, text(L"1.2345"), number(1), number(1)},
+        {scalarVariant<LONGLONG>(VT_CY, 25000), true, text(L"2.5"), number(2), number(2)},
+        {decimalVariant(3.5), true, text(L"3.5"), number(4), number(4)},
+        {scalarVariant<CHAR>(VT_I1, -5), true, text(L"-5"), number(-5), kOverflow},
+        {scalarVariant<ULONG>(VT_UI4, 3000000000u), true, text(L"3000000000"), kOverflow, kOverflow},
+        {scalarVariant<LONGLONG>(VT_I8, 1LL << 40), true, text(L"1099511627776"), kOverflow, kOverflow},
+        // Two-digit days and months, which every short date format writes alike.
+        {scalarVariant<DATE>(VT_DATE, 44147.0), false, text(L"11/12/2020"), number(44147), kOverflow,
+         "not numeric, \"12.11.2020\", number 44147, error 6"},
+        {scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND), false, kMismatch, kMismatch, kMismatch},
+        {arrayVariant(), false, kMismatch, kMismatch, kMismatch},
+        // Objects by their default value.
+        {objectVariant(&seven.get()), true, text(L"7"), number(7), number(7)},
+        {objectVariant(&numericWord.get()), true, text(L"42"), number(42), number(42)},
+        {objectVariant(&word.get()), false, text(L"x"), kMismatch, kMismatch},
+        {objectVariant(nullptr), false, kMismatch, kMismatch, kMismatch},
+        // Text as the number parser reads it.
+        textDatum(L"42", true, number(42), number(42)),
+        textDatum(L" 7 ", true, number(7), number(7)),
+        textDatum(L"-1.5e3", true, number(-1500), kOverflow),
+        textDatum(L"+7", true, number(7), number(7)),
+        textDatum(L".5", true, number(0), number(0)),
+        textDatum(L"1,000", true, number(1000), kOverflow),
+        textDatum(L"1.000", true, number(1), number(1), "numeric, \"1.000\", number 1000, error 6"),
+        textDatum(L"3,5", true, number(35), number(35), "numeric, \"3,5\", number 4, number 4"),
+        textDatum(L"$5", true, number(5), number(5), "not numeric, \"$5\", error 13, error 13"),
+        textDatum(L"(5)", true, number(-5), kOverflow),
+        textDatum(L"&H1F", true, number(31), number(31)),
+        textDatum(L"&O17", true, number(15), number(15)),
+        textDatum(L"&HFFFFFFFF", true, number(-1), kOverflow),
+        textDatum(L"&H80000001", true, number(-2147483647), kOverflow),
+        textDatum(L"&O37777777777", true, number(-1), kOverflow),
+        notNumericText(L""), notNumericText(L"   "), notNumericText(L"  hello  "), notNumericText(L"12abc"),
+        notNumericText(L"&HZZ"), notNumericText(L"1.2.3"), notNumericText(L"2,5e"), notNumericText(L"--1"),
+        notNumericText(L"caf\u00e9 \u20ac"), notNumericText(L"\u03a9"), notNumericText(std::wstring(L"a\0b", 3)),
+    };
+    return {std::make_move_iterator(std::begin(data)), std::make_move_iterator(std::end(data))};
+}
 
 }  // namespace corvastel::testing

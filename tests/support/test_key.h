@@ -2,8 +2,11 @@
 // A key of its own below HKEY_CURRENT_USER for one test, removed with everything under
 // it afterwards, and raw access through the ANSI functions to seed and check its values.
 
-#include <windows.h>
+#include "platform/owners.h"
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,8 +21,20 @@ struct RawValue {
 
 class TestKey {
 public:
-    TestKey();
-    ~TestKey();
+    TestKey()
+    {
+        static std::atomic<unsigned> counter{0};
+        path_ = root() + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());  // an earlier run's, cut short
+        UniqueHkey key;
+        EXPECT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path_.c_str(), key.put()), ERROR_SUCCESS);
+    }
+    ~TestKey()
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, root().c_str());  // only succeeds once no test key is left
+    }
     TestKey(const TestKey&) = delete;
     TestKey& operator=(const TestKey&) = delete;
 
@@ -28,12 +43,47 @@ public:
     std::wstring path(std::wstring_view subKey) const { return path_ + L"\\" + std::wstring(subKey); }
 
     // Stores exactly the bytes given, creating the subkey first.
-    void write(const std::string& name, DWORD type, std::string_view bytes, const std::string& subKey = {}) const;
-    std::optional<RawValue> read(const std::string& name, const std::string& subKey = {}) const;
-    bool hasSubKey(const std::string& subKey) const;
+    void write(const std::string& name, DWORD type, std::string_view bytes, const std::string& subKey = {}) const
+    {
+        // The ANSI call counts a string's terminator that the caller left out when the
+        // byte after the data is NUL; a guard byte there makes it store exactly the bytes.
+        const std::string guarded = std::string(bytes) + '#';
+        UniqueHkey key;
+        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()), ERROR_SUCCESS);
+        EXPECT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
+                                 static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
+    }
+    std::optional<RawValue> read(const std::string& name, const std::string& subKey = {}) const
+    {
+        UniqueHkey key;
+        RawValue value{REG_NONE, {}};
+        DWORD size = 0;
+        if (RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) != ERROR_SUCCESS ||
+            RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        value.bytes.resize(size);
+        if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(value.bytes.data()),
+                             &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        value.bytes.resize(size);
+        return value;
+    }
+    bool hasSubKey(const std::string& subKey) const
+    {
+        UniqueHkey key;
+        return RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) == ERROR_SUCCESS;
+    }
 
 private:
-    std::string ansiPath(const std::string& subKey) const;
+    static std::wstring root() { return L"Software\\Corvastel Tests"; }
+    std::string ansiPath(const std::string& subKey) const
+    {
+        std::string path(path_.begin(), path_.end());  // the generated path is plain ASCII
+        return subKey.empty() ? path : path + "\\" + subKey;
+    }
 
     std::wstring path_;
 };
