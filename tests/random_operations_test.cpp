@@ -142,57 +142,9 @@ std::wstring withoutOuterSpaces(const std::wstring& text)
 
 const std::uint64_t kFixedSeed = 20261206;
 
-Outcome number(LONG value) { return Outcome::ofNumber(value); }
-Outcome byteOf(LONGLONG value) { return value >= 0 && value <= 255 ? number(static_cast<LONG>(value)) : Outcome::ofError(6); }
-
-class DataMaker {
-public:
-    explicit DataMaker(std::mt19937_64& random) : random_(random) {}
-
-    Datum make()
-    {
-        switch (pick(8)) {
-        case 0: return integer();
-        case 1:
-        case 2: {
-            // Letters only, so never a number: up to 70,000 of them.
-            std::wstring letters(pick(4) == 0 ? pick(70001) : pick(300), L'a');
-            for (wchar_t& letter : letters) letter = static_cast<wchar_t>(L'a' + pick(26));
-            return {textVariant(letters), false, Outcome::ofText(letters), Outcome::ofError(13), Outcome::ofError(13)};
-        }
-        default: {
-            const Datum& row = table_[pick(table_.size())];
-            return {copyOf(row.value.get()), row.numeric, row.text, row.asLong, row.asByte};
-        }
-        }
-    }
-
-    size_t pick(size_t count) { return static_cast<size_t>(random_() % count); }
-
-private:
-    // A whole number of any numeric type, as much of it as the type holds.
-    Datum integer()
-    {
-        static const VARTYPE types[] = {VT_I2, VT_I4, VT_UI1, VT_I1, VT_UI2, VT_UI4, VT_I8, VT_UI8, VT_INT, VT_UINT, VT_R4};
-        const VARTYPE type = types[pick(std::size(types))];
-        const LONGLONG value = static_cast<LONGLONG>(random_() % (1ULL << 34)) - (type == VT_UI8 ? 0 : 1LL << 33);
-        UniqueVariant variant = type == VT_R4 ? scalarVariant(VT_R4, static_cast<FLOAT>(value % 1000))
-                                              : scalarVariant(type, value);
-        UniqueVariant held;
-        VariantChangeType(held.put(), variant.addressof(), 0, VT_I8);
-        const LONGLONG whole = V_I8(&held.get());
-        const bool fitsLong = whole >= INT32_MIN && whole <= INT32_MAX;
-        return {std::move(variant), true, Outcome::ofText(std::to_wstring(whole)),
-                fitsLong ? number(static_cast<LONG>(whole)) : Outcome::ofError(6), byteOf(whole)};
-    }
-
-    std::mt19937_64& random_;
-    const std::vector<Datum> table_ = hostData();
-};
-
 class Driver {
 public:
-    Driver(IDispatch* object, std::uint64_t seed) : object_(object), seed_(seed), random_(seed), data_(random_)
+    Driver(IDispatch* object, std::uint64_t seed) : object_(object), seed_(seed), random_(seed)
     {
         // Any case will do.
         for (const wchar_t* name : {L"regDelete_Sub_Key", L"REGDOES_KEY_EXIST", L"regquery_a_key", L"regCreate_Key_Value",
@@ -217,32 +169,69 @@ public:
 private:
     enum Method { DeleteSubKey, KeyExists, Query, CreateValue, CreateKey, DeleteKey };
 
+    size_t pick(size_t count) { return static_cast<size_t>(random_() % count); }
+
+    // Data to write: a row of the host data table, a whole number, or letters.
+    Datum datum()
+    {
+        switch (pick(8)) {
+        case 0: return integer();
+        case 1:
+        case 2: {
+            // Letters only, so never a number: up to 70,000 of them.
+            std::wstring letters(pick(4) == 0 ? pick(70001) : pick(300), L'a');
+            for (wchar_t& letter : letters) letter = static_cast<wchar_t>(L'a' + pick(26));
+            return {textVariant(letters), false, Outcome::ofText(letters), Outcome::ofError(13), Outcome::ofError(13)};
+        }
+        default: {
+            const Datum& row = table_[pick(table_.size())];
+            return {copyOf(row.value.get()), row.numeric, row.text, row.asLong, row.asByte};
+        }
+        }
+    }
+    // A whole number of any numeric type, as much of it as the type holds.
+    Datum integer()
+    {
+        static const VARTYPE types[] = {VT_I2, VT_I4, VT_UI1, VT_I1, VT_UI2, VT_UI4, VT_I8, VT_UI8, VT_INT, VT_UINT, VT_R4};
+        const VARTYPE type = types[pick(std::size(types))];
+        const LONGLONG value = static_cast<LONGLONG>(random_() % (1ULL << 34)) - (type == VT_UI8 ? 0 : 1LL << 33);
+        UniqueVariant variant = type == VT_R4 ? scalarVariant(VT_R4, static_cast<FLOAT>(value % 1000))
+                                              : scalarVariant(type, value);
+        UniqueVariant held;
+        VariantChangeType(held.put(), variant.addressof(), 0, VT_I8);
+        const LONGLONG whole = V_I8(&held.get());
+        const auto fits = [whole](LONGLONG low, LONGLONG high) {
+            return whole >= low && whole <= high ? Outcome::ofNumber(static_cast<LONG>(whole)) : Outcome::ofError(6);
+        };
+        return {std::move(variant), true, Outcome::ofText(std::to_wstring(whole)), fits(INT32_MIN, INT32_MAX), fits(0, 255)};
+    }
+
     std::wstring component()
     {
         // The ANSI functions pass a path through a buffer of MAX_PATH characters, so valid
         // paths stay well below that; one component is longer than a key name may be.
         static const std::wstring components[] = {L"a", L"A", L"b c", L"k\u00e9", L"\u03a9mega", L"d",
                                                   std::wstring(60, L'n'), std::wstring(256, L'm')};
-        return components[data_.pick(std::size(components))];
+        return components[pick(std::size(components))];
     }
     std::wstring relativePath()
     {
         std::wstring path = component();
-        for (size_t depth = data_.pick(3); depth > 0; --depth) path += L"\\" + component();
+        for (size_t depth = pick(3); depth > 0; --depth) path += L"\\" + component();
         return path;
     }
     std::wstring valueName()
     {
         static const std::wstring names[] = {L"", L"v", L"V", L"caf\u00e9", L"\u03a9", std::wstring(255, L'w'),
                                              std::wstring(L"nul\0after", 9)};
-        return names[data_.pick(std::size(names))];
+        return names[pick(std::size(names))];
     }
 
     // An argument as a host passes it: the value itself, or a variable holding it, which
     // holds the same afterwards unless the operation sets it (to what `set` describes).
     VARIANT argument(UniqueVariant value, std::string set = {})
     {
-        if (data_.pick(4) == 0) {
+        if (pick(4) == 0) {
             const std::string after = set.empty() ? describe(value.get()) : set;
             variables_.push_back({std::make_unique<UniqueVariant>(std::move(value)), after});
             return byRef(*variables_.back().value);
@@ -255,7 +244,7 @@ private:
     // A data type as hosts pass it: a Long, an Integer, text, or a Double that rounds to it.
     UniqueVariant typeArgument(LONG type)
     {
-        switch (data_.pick(4)) {
+        switch (pick(4)) {
         case 0: return scalarVariant<SHORT>(VT_I2, static_cast<SHORT>(type));
         case 1: return textVariant(std::to_wstring(type));
         case 2: return scalarVariant(VT_R8, type + 0.375);
@@ -306,7 +295,7 @@ private:
         const bool ours = root == kCurrentUser;
         const std::wstring relative = relativePath();
         const std::wstring path = key_.path(relative);
-        switch (data_.pick(ours ? 7 : 3)) {
+        switch (pick(ours ? 7 : 3)) {
         case 0: {
             const std::wstring name = valueName();
             expect(call(Query, {argument(longVariant(root)), text(path), text(name)}),
@@ -345,26 +334,26 @@ private:
     {
         static const LONG others[] = {0, 0x12345678, -1, static_cast<LONG>(0x80000000), static_cast<LONG>(0x80000002),
                                       static_cast<LONG>(0x80000003), static_cast<LONG>(0x80000005)};
-        return data_.pick(5) == 0 ? others[data_.pick(std::size(others))] : kCurrentUser;
+        return pick(5) == 0 ? others[pick(std::size(others))] : kCurrentUser;
     }
 
     void createValue(LONG root, const std::wstring& path, const std::wstring& relative)
     {
         const std::wstring name = valueName();
-        Datum datum = data_.make();
+        Datum data = datum();
         static const LONG types[] = {0, 0, 1, 2, 3, 4, 4, 7, 5, 11, 0x1234, -1};
-        const LONG given = types[data_.pick(std::size(types))];
-        const LONG chosen = given == 0 ? (datum.numeric ? REG_DWORD : REG_SZ) : given;
+        const LONG given = types[pick(std::size(types))];
+        const LONG chosen = given == 0 ? (data.numeric ? REG_DWORD : REG_SZ) : given;
 
-        std::vector<VARIANT> arguments{argument(longVariant(root)), text(path), text(name), argument(std::move(datum.value))};
+        std::vector<VARIANT> arguments{argument(longVariant(root)), text(path), text(name), argument(std::move(data.value))};
         // Left out, passed as missing, or given; a variable given 0 receives the chosen type.
-        switch (given == 0 ? data_.pick(3) : 2) {
+        switch (given == 0 ? pick(3) : 2) {
         case 0: break;
         case 1: arguments.push_back(argument(scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND))); break;
         default: arguments.push_back(argument(typeArgument(given), given == 0 ? "I4 " + std::to_string(chosen) : "")); break;
         }
 
-        const Outcome& converted = chosen == REG_BINARY ? datum.asByte : chosen == REG_DWORD ? datum.asLong : datum.text;
+        const Outcome& converted = chosen == REG_BINARY ? data.asByte : chosen == REG_DWORD ? data.asLong : data.text;
         // The key path is created before the data is converted, so it stays when that fails.
         const bool keyCreated = root == kCurrentUser && model_.createKey(relative);
         expect(call(CreateValue, std::move(arguments)), converted.kind == Outcome::Error ? converted : Outcome(),
@@ -387,12 +376,12 @@ private:
     {
         if (!RegistryModel::canonical(relative)) return;
         static const DWORD types[] = {0, 1, 1, 1, 2, 3, 3, 4, 4, 5, 6, 7, 8, 9, 10, 11, 0x1234};
-        const DWORD type = types[data_.pick(std::size(types))];
+        const DWORD type = types[pick(std::size(types))];
         static const size_t sizes[] = {0, 1, 2, 3, 4, 5, 8, 300, 32767, 32768, 70000};
-        const size_t size = data_.pick(3) == 0 ? data_.pick(70001) : sizes[data_.pick(std::size(sizes))];
+        const size_t size = pick(3) == 0 ? pick(70001) : sizes[pick(std::size(sizes))];
         std::string bytes(size, '\0');
-        for (char& byte : bytes) byte = static_cast<char>(data_.pick(8) == 0 ? 0 : 1 + data_.pick(255));
-        if (type == REG_SZ && data_.pick(2) == 0) std::fill(bytes.begin(), bytes.end(), 'x');  // NUL-free runs
+        for (char& byte : bytes) byte = static_cast<char>(pick(8) == 0 ? 0 : 1 + pick(255));
+        if (type == REG_SZ && pick(2) == 0) std::fill(bytes.begin(), bytes.end(), 'x');  // NUL-free runs
         const std::wstring name = valueName();
         key_.write(toAnsi(name), type, bytes, toAnsi(relative));
         model_.createKey(relative);
@@ -446,7 +435,7 @@ private:
     IDispatch* object_;
     std::uint64_t seed_;
     std::mt19937_64 random_;
-    DataMaker data_;
+    const std::vector<Datum> table_ = hostData();
     TestKey key_;
     RegistryModel model_;
     std::vector<DISPID> ids_;

@@ -43,18 +43,13 @@ try {
 check("nothing written on overflow", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "TooBig"), "");
 
 // NaN is a number that no integer holds.
-var notANumber = [["chosen type", parseInt("abc"), undefined], ["dword", 0 / 0, REG_DWORD], ["binary", NaN, REG_BINARY]];
-for (var i = 0; i < notANumber.length; i++) {
-    var name = "NaN " + notANumber[i][0];
-    try {
-        if (notANumber[i][2] === undefined) reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, name, notANumber[i][1]);
-        else reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, name, notANumber[i][1], notANumber[i][2]);
-        check(name + " raised", false, true);
-    } catch (e) {
-        check(name + " overflow", e.number, 0x800A0006 | 0);
-    }
-    check(name + " not written", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, name), "");
+try {
+    reg.regCreate_Key_Value(HKEY_CURRENT_USER, key, "NaN", parseInt("abc"));
+    check("NaN raised", false, true);
+} catch (e) {
+    check("NaN overflow", e.number, 0x800A0006 | 0);
 }
+check("NaN not written", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "NaN"), "");
 
 check("key deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, TEST_ROOT, "JScript"), true);
 check("test root deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, "Software", "Corvastel Script Tests"), true);
