@@ -24,13 +24,8 @@ const SYSKIND kPlatform = SYS_WIN32;
 const wchar_t kPlatformName[] = L"win32";
 #endif
 
-std::wstring classKey() { return std::wstring(L"CLSID\\") + kClassIdText; }
-
 // Where the type library is registered for this build's platform.
-std::wstring typeLibraryKey()
-{
-    return std::wstring(L"TypeLib\\") + kLibraryIdText + L"\\" + kVersionText + L"\\0\\" + kPlatformName;
-}
+std::wstring typeLibraryKey() { return kTypeLibraryKey + std::wstring(kPlatformName); }
 
 struct ClassEntry {
     std::wstring key;
@@ -40,7 +35,7 @@ struct ClassEntry {
 
 std::array<ClassEntry, 7> classEntries(const std::wstring& path)
 {
-    const std::wstring classes = classKey();
+    const std::wstring classes = kClassKey;
     return {{
         {classes, nullptr, kProgId},
         {classes + L"\\InprocServer32", nullptr, path},
@@ -71,7 +66,7 @@ bool otherBuildIsRegistered()
     const REGSAM otherView = KEY_WOW64_64KEY;
 #endif
     UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, classKey().c_str(), 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
 }
 
 // The programmatic identifier is removed only while it leads to this class and no other
@@ -97,7 +92,7 @@ bool typeLibraryIsRegistered()
 HRESULT unregisterServer()
 {
     if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey().c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
     // Judged by what is left, so that unregistering twice succeeds as well.
     UnRegisterTypeLib(LIBID_Corvastel, kVersionMajor, kVersionMinor, LOCALE_NEUTRAL, kPlatform);
     return typeLibraryIsRegistered() ? SELFREG_E_TYPELIB : S_OK;

@@ -25,7 +25,6 @@ using Microsoft::WRL::ComPtr;
 namespace corvastel::testing {
 namespace {
 
-const std::wstring kClassKey = std::wstring(L"CLSID\\") + kClassIdText;
 const std::wstring kInterfaceKey = std::wstring(L"Interface\\") + kInterfaceIdText;
 const std::wstring kTypeLibKey = std::wstring(L"TypeLib\\") + kLibraryIdText;
 const wchar_t kUniversalMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
@@ -82,17 +81,18 @@ void list(HKEY root, const std::wstring& path, std::wstring& text)
 std::wstring ourEntries(HKEY classes)
 {
     std::wstring text;
-    for (const std::wstring& key : {kClassKey, std::wstring(kProgId), kInterfaceKey, kTypeLibKey}) list(classes, key, text);
+    for (const std::wstring& key : {std::wstring(kClassKey), std::wstring(kProgId), kInterfaceKey, kTypeLibKey}) list(classes, key, text);
     return text;
 }
 
 std::wstring expectedEntries()
 {
     const std::wstring dll = dllPath(), progId = kProgId, libraryId = kLibraryIdText, version = kTypeLibKey + L"\\2.0";
-    return kClassKey + L"\n  @=" + progId + L"\\0\n" +
-           kClassKey + L"\\InprocServer32\n  @=" + dll + L"\\0\n  ThreadingModel=Apartment\\0\n" +
-           kClassKey + L"\\ProgID\n  @=" + progId + L"\\0\n" +
-           kClassKey + L"\\TypeLib\n  @=" + libraryId + L"\\0\n" +
+    const std::wstring classKey = kClassKey;
+    return classKey + L"\n  @=" + progId + L"\\0\n" +
+           classKey + L"\\InprocServer32\n  @=" + dll + L"\\0\n  ThreadingModel=Apartment\\0\n" +
+           classKey + L"\\ProgID\n  @=" + progId + L"\\0\n" +
+           classKey + L"\\TypeLib\n  @=" + libraryId + L"\\0\n" +
            progId + L"\n  @=" + progId + L"\\0\n" +
            progId + L"\\CLSID\n  @=" + kClassIdText + L"\\0\n" +
            kInterfaceKey + L"\n  @=_clsRegistry\\0\n" +
