@@ -3,7 +3,11 @@
 // administrator rights needed. It runs the DLL's own registration with the class root
 // mapped to the user's classes (HKEY_CURRENT_USER\Software\Classes), so the user gets
 // exactly the entries a machine-wide registration makes, type library included.
+//
+// RegisterCorvastel.exe /check changes nothing: it tells what hosts of each bitness get
+// and how to mend it, and exits with 0 only when every one of them creates the object.
 
+#include "automation/registration_check.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
 
@@ -33,8 +37,19 @@ HRESULT registerForUser(const std::wstring& dll, bool unregister)
 
 }  // namespace
 
+int checkRegistration()
+{
+    const std::vector<corvastel::automation::HostCheck> hosts = corvastel::automation::checkRegistration();
+    std::fputws(corvastel::automation::describe(hosts).c_str(), stdout);
+    for (const auto& host : hosts) {
+        if (!host.creates) return 1;
+    }
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc == 2 && _wcsicmp(argv[1], L"/check") == 0) return checkRegistration();
     bool unregister = false;
     std::wstring dll = corvastel::besideThisProgram(L"Corvastel.dll");
     for (int i = 1; i < argc; ++i) {
