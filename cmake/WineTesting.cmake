@@ -44,3 +44,14 @@ function(corvastel_add_wine_test name arch)
     corvastel_needs_32bit_programs(${name})
   endif()
 endfunction()
+
+# What a script suite prints when every check passed. cscript ends with status 0 even
+# when a script does not compile, so the closing count is what tells.
+set(CORVASTEL_SCRIPT_SUITE_PASSED "Script: [1-9][0-9]* passed, 0 failed")
+
+# corvastel_add_script_suite(<name> <x86|x64> <script>): a script suite (tests/scripts)
+# under the cscript of that bitness, against Corvastel.clsRegistry.
+function(corvastel_add_script_suite name arch script)
+  corvastel_add_wine_test(${name} ${arch} COMMAND cscript.exe //nologo Z:${script} ${CORVASTEL_PROGID})
+  set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "${CORVASTEL_SCRIPT_SUITE_PASSED}")
+endfunction()

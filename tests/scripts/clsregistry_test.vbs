@@ -42,11 +42,11 @@ Check "type chosen for a number", dataType, CLng(REG_DWORD)
 dataType = 3.6
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Rounded", "7", dataType
 Check "a type that was not 0 stays", dataType, 3.6
-Dim root, empty
+Dim root, emptyPath
 root = CStr(HKEY_CURRENT_USER)
-Check "root given as text", reg.regDoes_Key_Exist(root, empty), True
+Check "root given as text", reg.regDoes_Key_Exist(root, emptyPath), True
 Check "root stays text", root, CStr(HKEY_CURRENT_USER)
-Check "path stays Empty", TypeName(empty), "Empty"
+Check "path stays Empty", TypeName(emptyPath), "Empty"
 reg.regCreate_Key_Value HKEY_CURRENT_USER, key, "Omitted", 7
 
 Check "string read back trimmed", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "Text"), "hello"
