@@ -8,6 +8,7 @@ add_custom_target(dist ALL
           ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.tlb
           ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.manifest ${dist_dir}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
-          ${examples}/demo.vbs ${examples}/demo.js ${examples}/cpp_client.cpp ${dist_dir}/examples
+          ${examples}/demo.vbs ${examples}/demo.js ${examples}/demo.bas ${examples}/demo.ps1 ${examples}/cpp_client.cpp
+          ${dist_dir}/examples
   COMMENT "Laying out ${dist_dir}")
 add_dependencies(dist Corvastel RegisterCorvastel)

@@ -17,6 +17,8 @@ Unicode true
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 ShowInstDetails show
+; Files keep no build time, so that the installer is the same whenever it is made.
+SetDateSave off
 ShowUninstDetails show
 
 Page directory

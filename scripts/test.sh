@@ -14,7 +14,7 @@ for arch in x86 x64; do
   echo "=== $arch"
   cmake --workflow --preset "$arch" || status=1
 done
-echo "=== the release: both builds side by side, registration-free, and the installer"
+echo "=== the release: both builds side by side, registration-free, the installers, signing, a second build"
 cmake -S release -B build/release -G Ninja >/dev/null &&
   cmake --build build/release &&
   ctest --test-dir build/release --output-on-failure || status=1

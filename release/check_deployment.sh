@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# check_deployment.sh PREFIX DIST SCRIPT: the x64 MSI as administrators deploy it, in a
+# 64-bit prefix, and RegisterCorvastel /check on what it and regsvr32 leave.
+#  1. A silent install: hosts of each bitness create the object by ProgID (the VBScript
+#     suite SCRIPT) and /check finds every kind of host served.
+#  2. A silent uninstall leaves none of our keys in either view, and no folder.
+#  3. regsvr32 of each build, installed in the same place, writes exactly the entries the
+#     MSI wrote, key by key (on a host without 32-bit programs: the 64-bit view's).
+#  4. /check fails, and says why, for a half registration and for a moved DLL.
+# The identities come from the environment (CORVASTEL_CLSID, _IID, _LIBID, _PROGID, _VERSION),
+# and CORVASTEL_SCRIPT_SUITE_PASSED: what the suite prints when it passed.
+set -uo pipefail
+prefix=$1 dist=$2 script=Z:$3
+scripts=$(dirname "$0")/../scripts
+run() { "$scripts/run-under-wine.sh" "$prefix" "$@"; }
+folder="$prefix/drive_c/Program Files/Corvastel" windows_folder='C:\Program Files\Corvastel'
+msi="Z:$dist/Corvastel-$CORVASTEL_VERSION-x64.msi"
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+runs32=true
+"$scripts/host-runs-32bit.sh" || runs32=false
+
+# Our keys in both views, as reg.exe exports them.
+entries() {
+  for view in 'Software\Classes' 'Software\Wow6432Node\Classes'; do
+    for key in "CLSID\\$CORVASTEL_CLSID" "$CORVASTEL_PROGID" "Interface\\$CORVASTEL_IID" "TypeLib\\$CORVASTEL_LIBID"; do
+      run x64 reg.exe export "HKLM\\$view\\$key" 'C:\entries.reg' /y >/dev/null 2>&1 &&
+        iconv -f UTF-16 -t UTF-8 "$prefix/drive_c/entries.reg" | tr -d '\r' | grep -v '^Windows Registry Editor\|^$'
+    done
+  done
+  rm -f "$prefix/drive_c/entries.reg"
+}
+# What regsvr32 of the 64-bit build alone can show: its own view, without the shared type library.
+own64() { awk '/^\[/ { keep = $0 !~ /Wow6432Node|TypeLib\\\{/ } keep'; }
+check() {  # EXPECTED-STATUS TEXT: /check exits so and says TEXT
+  local said
+  said=$(run x64 "$dist/x64/RegisterCorvastel.exe" /check)
+  [ $? -eq "$1" ] && grep -qF "$2" <<<"$said" || fail "/check, expecting $1 and \"$2\":"$'\n'"$said"
+}
+
+run x64 msiexec.exe /i "$msi" /qn || fail "the silent install"
+installed=$(entries)
+suite() { run "$1" cscript.exe //nologo "$script" "$CORVASTEL_PROGID" | grep -E "$CORVASTEL_SCRIPT_SUITE_PASSED"; }
+suite x64 || fail "the suite under the 64-bit cscript"
+if $runs32; then suite x86 || fail "the suite under the 32-bit cscript"; fi
+check 0 "Every host on this Windows creates the object."
+run x64 msiexec.exe /x "$msi" /qn || fail "the silent uninstall"
+[ -z "$(entries)" ] || fail "keys left after the uninstall:"$'\n'"$(entries)"
+[ ! -e "$folder" ] || fail "$folder left after the uninstall"
+
+mkdir -p "$folder" && cp -r "$dist/x86" "$dist/x64" "$folder/"
+if $runs32; then
+  run x86 regsvr32.exe /s "$windows_folder\\x86\\Corvastel.dll" || fail "regsvr32 of the x86 build"
+fi
+run x64 regsvr32.exe /s "$windows_folder\\x64\\Corvastel.dll" || fail "regsvr32 of the x64 build"
+if $runs32; then
+  registered=$(entries)
+else
+  registered=$(entries | own64) installed=$(own64 <<<"$installed")
+fi
+[ "$installed" = "$registered" ] ||
+  fail "the MSI's entries are not regsvr32's:"$'\n'"$(diff <(echo "$installed") <(echo "$registered"))"
+
+run x64 reg.exe delete "HKLM\\Software\\Classes\\CLSID\\$CORVASTEL_CLSID" /f >/dev/null
+check 1 "64-bit hosts: not registered"
+run x64 regsvr32.exe /s "$windows_folder\\x64\\Corvastel.dll"
+mv "$folder/x64/Corvastel.dll" "$folder/moved.dll"
+check 1 "the registered file does not exist"
+mv "$folder/moved.dll" "$folder/x64/Corvastel.dll"
+run x64 regsvr32.exe /u /s "$windows_folder\\x64\\Corvastel.dll"
+if $runs32; then run x86 regsvr32.exe /u /s "$windows_folder\\x86\\Corvastel.dll"; fi
+rm -rf "$folder"
+echo "deployment: $failures problems"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# check_reproducible.sh SOURCE DIST WORK: the checkout's tracked files built once more in
+# another folder (WORK), at the same SOURCE_DATE_EPOCH, give byte for byte the files in
+# DIST: both builds' DLL, type library, manifest and RegisterCorvastel.exe, the NSIS
+# installer and the zip. (Not the MSIs: each gets a package code of its own.)
+set -euo pipefail
+source=$1 dist=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+git -C "$source" ls-files -z | tar -C "$source" --null -T - -cf - | tar -xf - -C "$work"
+cd "$work"
+quietly() { "$@" >>build.log 2>&1 || { tail -n 30 build.log; exit 1; }; }
+for arch in x86 x64; do
+  quietly cmake --preset "$arch" -DBUILD_TESTING=OFF
+  quietly cmake --build --preset "$arch" --target dist
+done
+quietly cmake -S release -B build/release -G Ninja
+quietly cmake --build build/release --target release
+differ=0 files=0
+for file in {x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvastel.exe} \
+            "$(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.zip)"; do
+  for name in $file; do
+    files=$((files + 1))
+    cmp "$dist/$name" "dist/$name" || differ=$((differ + 1))
+  done
+done
+echo "$files files compared, $differ differ"
+[ "$files" -eq 10 ] && [ "$differ" -eq 0 ]
