@@ -7,7 +7,7 @@
 // RegisterCorvastel.exe /check changes nothing: it tells what hosts of each bitness get
 // and how to mend it, and exits with 0 only when every one of them creates the object.
 
-#include "automation/registration_check.h"
+#include "automation/registration_doctor.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
 

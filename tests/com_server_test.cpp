@@ -7,6 +7,7 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
+#include "automation/registration_doctor.h"
 #include "platform/module_files.h"
 #include "support/client.h"
 #include "support/test_key.h"
@@ -112,12 +113,29 @@ UniqueHkey subKey(HKEY root, const wchar_t* path)
     return key;
 }
 
+// What RegisterCorvastel /check reports for hosts of this program's bitness.
+std::wstring checkedForThisBitness()
+{
+    for (const automation::HostCheck& host : automation::checkRegistration()) {
+        if (std::wstring(host.bitness) == (sizeof(void*) == 8 ? L"64-bit" : L"32-bit")) {
+            std::wstring text = host.registeredBy + L" " + host.dll + (host.creates ? L": creates" : L": fails");
+            for (const std::wstring& problem : host.problems) text += L"; " + problem.substr(0, problem.find(L','));
+            return text;
+        }
+    }
+    return L"no such host";
+}
+
 TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
 {
     ASSERT_EQ(regsvr32(L"/s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), expectedEntries());
+    EXPECT_EQ(checkedForThisBitness(), L"for the machine " + dllPath() + L": creates");
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), L"");
+    EXPECT_EQ(checkedForThisBitness(), std::wstring(L" : fails; the class is not registered for ") +
+                                           (sizeof(void*) == 8 ? L"64-bit" : L"32-bit") + L" hosts; the ProgID " + kProgId +
+                                           L" is not registered");
 
     // A ProgID that another class has taken over since is not ours to remove.
     ASSERT_EQ(regsvr32(L"/s"), 0u);

@@ -1,4 +1,4 @@
-#include "automation/registration_check.h"
+#include "automation/registration_doctor.h"
 
 #include "automation/corvastel_identities.h"
 #include "platform/module_files.h"
