@@ -129,9 +129,19 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
     EXPECT_EQ(view(exception.bstrDescription), L"Overflow");
     EXPECT_EQ(view(exception.bstrSource), kProgId);
 
+    // Every argument named (as VBA passes them with :=); the first in DISPPARAMS is the last written.
+    key_.write("s", REG_SZ, "text\0"s);
+    LPOLESTR query[] = {const_cast<LPOLESTR>(L"regQuery_A_Key"), const_cast<LPOLESTR>(L"strRegKeyPath"),
+                        const_cast<LPOLESTR>(L"lngRootKey"), const_cast<LPOLESTR>(L"strRegSubKey")};
+    DISPID queryIds[4] = {};
+    ASSERT_EQ(object_->GetIDsOfNames(IID_NULL, query, 4, 0, queryIds), S_OK);
+    EXPECT_EQ(invokeMethod(object_.Get(), queryIds[0], {textVariant(L"s").get(), root.get(), keyPath.get()}, result, exception,
+                           {queryIds[1], queryIds[2], queryIds[3]}),
+              S_OK);
+    EXPECT_EQ(describe(result.get()), "\"text\"");
+
     DISPID id = 0;
-    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"regNothing")};
-    EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(dispatchIdOf(object_.Get(), L"regNothing", id), DISP_E_UNKNOWNNAME);
     DISPPARAMS noArray{nullptr, nullptr, 3, 0};
     EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr, nullptr), E_INVALIDARG);
     VARIANT arguments[2];

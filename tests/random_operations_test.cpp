@@ -274,13 +274,15 @@ private:
         }
     }
 
+    void mismatch(const std::string& what)
+    {
+        ++failures_;
+        ADD_FAILURE() << "seed " << seed_ << ", operation " << operation_ << ": " << what;
+    }
     template <typename Value>
     void expect(const Value& actual, const Value& expected, const std::string& what)
     {
-        if (actual == expected) return;
-        ++failures_;
-        ADD_FAILURE() << "seed " << seed_ << ", operation " << operation_ << ": " << what << "\n  got      "
-                      << describeValue(actual) << "\n  expected " << describeValue(expected);
+        if (!(actual == expected)) mismatch(what + "\n  got      " + describeValue(actual) + "\n  expected " + describeValue(expected));
     }
     static std::string describeValue(const Outcome& outcome) { return describe(outcome); }
     static std::string describeValue(const std::string& text) { return text; }
@@ -394,7 +396,7 @@ private:
         std::set<std::wstring> seen;
         compareKey(HKEY_CURRENT_USER, toAnsi(key_.path()), L"", seen);
         for (const auto& key : model_.tree()) {
-            if (!seen.count(key.first)) expect(std::string("none"), std::string("a key"), "the key " + toAnsi(key.first));
+            if (!seen.count(key.first)) mismatch("the registry lacks the key " + toAnsi(key.first));
         }
     }
     // One key of the registry and its values against the model's, then its subkeys; a
@@ -406,13 +408,13 @@ private:
         seen.insert(modelPath);
         const auto inModel = model_.tree().find(modelPath);
         if (inModel == model_.tree().end()) {
-            expect(std::string("a key"), std::string("none"), "the key " + toAnsi(modelPath));
+            mismatch("the model lacks the key " + toAnsi(modelPath));
             return;
         }
         DWORD subKeys = 0, values = 0, longestName = 0, longestData = 0;
         RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, &longestName, &longestData,
                          nullptr, nullptr);
-        expect(std::to_string(values), std::to_string(inModel->second.size()), "the values of " + toAnsi(modelPath));
+        if (values != inModel->second.size()) mismatch(std::to_string(values) + " values in " + toAnsi(modelPath));
         std::string name(longestName + 1, '\0');
         buffer_.resize(std::max<size_t>(buffer_.size(), longestData));
         for (DWORD index = 0; index < values; ++index) {
@@ -421,8 +423,7 @@ private:
             const auto value = inModel->second.find(RegistryModel::storedName(fromAnsi(name.substr(0, nameSize))));
             const bool same = value != inModel->second.end() && value->second.type == type &&
                               value->second.bytes == std::string_view(buffer_.data(), size);
-            expect(same ? std::string("as the model has it") : "type " + std::to_string(type) + ", " + std::to_string(size) + " bytes",
-                   std::string("as the model has it"), "the value " + name.substr(0, std::min<DWORD>(nameSize, 12)) + " of " + toAnsi(modelPath));
+            if (!same) mismatch("the value " + name.substr(0, std::min<DWORD>(nameSize, 12)) + " of " + toAnsi(modelPath));
         }
         for (DWORD index = 0; index < subKeys; ++index) {
             char sub[256];
@@ -450,22 +451,17 @@ private:
     long failures_ = 0;
 };
 
-// The process's committed private memory (Wine reports no PrivateUsage), and its open
-// handles where the platform counts them; Wine does not, and there the slot a new handle
-// takes stands in, which moves up only while more handles are held.
+// The process's committed private memory (Wine reports no PrivateUsage), and for its open
+// handles, which Wine does not count, the slot a new handle takes: it moves up only while
+// more handles are held.
 struct Usage {
     LONGLONG memory;
     LONG handles;
 };
-
 Usage usage()
 {
     PROCESS_MEMORY_COUNTERS counters{};
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count) {
-        return {static_cast<LONGLONG>(counters.PagefileUsage), static_cast<LONG>(count)};
-    }
     const UniqueKernelHandle probe(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     return {static_cast<LONGLONG>(counters.PagefileUsage), static_cast<LONG>(reinterpret_cast<INT_PTR>(probe.get()) / 4)};
 }
