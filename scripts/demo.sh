@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the 32-bit and the 64-bit Corvastel.dll, registers
-# both side by side in the project's private Wine prefix, and runs the example scripts
-# under the cscript of each bitness and the C++ client against them (the 64-bit ones
-# alone on a host that runs no 32-bit programs).
+# both side by side in the project's private Wine prefix, shows what RegisterCorvastel
+# /check makes of that, and runs the example scripts under the cscript of each bitness
+# and the C++ client against them (the 64-bit ones alone on a host that runs no 32-bit
+# programs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -28,6 +29,8 @@ for arch in "${archs[@]}"; do
   step "Registering dist/$arch/Corvastel.dll with the $arch regsvr32"
   run "$arch" regsvr32.exe /s "Z:$(realpath "dist/$arch/Corvastel.dll")"
 done
+step "What hosts of each bitness get: RegisterCorvastel.exe /check"
+run x64 dist/x64/RegisterCorvastel.exe /check || true
 for arch in "${archs[@]}"; do
   step "examples/demo.vbs under the $arch cscript"
   run "$arch" cscript.exe //nologo "Z:$(realpath examples/demo.vbs)"
