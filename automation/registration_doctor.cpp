@@ -100,27 +100,24 @@ const wchar_t* describeMachine(WORD machine)
 
 bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The build for a kind of host as the release lays it out, beside this program's folder:
-// ..\x86\Corvastel.dll; empty when it is not there.
+// A file of the build for a kind of host where the release lays it out, beside this
+// program's folder (..\x86\Corvastel.dll), or where it is missing, a placeholder naming it.
 std::wstring releaseFile(const HostKind& kind, const wchar_t* file)
 {
     const std::wstring relative = besideThisProgram(L"..\\") + kind.build + L"\\" + file;
     wchar_t full[MAX_PATH];
     const DWORD length = GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
-    return length > 0 && length < MAX_PATH && fileExists(full) ? std::wstring(full, length) : std::wstring();
+    if (length > 0 && length < MAX_PATH && fileExists(full)) return std::wstring(full, length);
+    return std::wstring(L"<the ") + kind.build + L" folder>\\" + file;
 }
 
 // What to run so that hosts of this kind get the class again.
 std::vector<std::wstring> mendsFor(const HostKind& kind)
 {
-    const std::wstring dll = releaseFile(kind, L"Corvastel.dll"), tool = releaseFile(kind, L"RegisterCorvastel.exe");
     const wchar_t* regsvr32 = kind.view == KEY_WOW64_32KEY && isWindows64() ? L"%SystemRoot%\\SysWOW64\\regsvr32.exe"
                                                                            : L"%SystemRoot%\\System32\\regsvr32.exe";
-    const std::wstring file = dll.empty() ? std::wstring(L"<the ") + kind.build + L" folder>\\Corvastel.dll" : dll;
-    std::vector<std::wstring> mends{std::wstring(L"for all users, as administrator: ") + regsvr32 + L" \"" + file + L"\""};
-    mends.push_back(L"for the current user alone: \"" +
-                    (tool.empty() ? std::wstring(L"<the ") + kind.build + L" folder>\\RegisterCorvastel.exe" : tool) + L"\"");
-    return mends;
+    return {std::wstring(L"for all users, as administrator: ") + regsvr32 + L" \"" + releaseFile(kind, L"Corvastel.dll") + L"\"",
+            L"for the current user alone: \"" + releaseFile(kind, L"RegisterCorvastel.exe") + L"\""};
 }
 
 HostCheck check(const HostKind& kind)
