@@ -65,7 +65,7 @@ TEST_F(Automation, ClassObjectCreatesObjectsAndKeepsTheLibraryWhileUsed)
     EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
-TEST_F(Automation, NullPointersAreRefusedAndNullStringsAreEmpty)
+TEST_F(Automation, NullPointersAreRefusedNullStringsAreEmptyAndTheTypeInformationIsTheInterfaces)
 {
     EXPECT_EQ(object_->regDelete_Sub_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regQuery_A_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
@@ -73,6 +73,19 @@ TEST_F(Automation, NullPointersAreRefusedAndNullStringsAreEmpty)
     EXPECT_EQ(object_->regDoes_Key_Exist(nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regCreate_Key_Value(kCurrentUserRoot, nullptr, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->regDelete_A_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
+    EXPECT_EQ(object_->GetTypeInfoCount(nullptr), E_POINTER);
+    EXPECT_EQ(object_->GetTypeInfo(0, 0, nullptr), E_POINTER);
+    // The type information that hosts browse (VBA's object browser, PowerShell's Get-Member).
+    UINT count = 0;
+    ComPtr<ITypeInfo> info;
+    EXPECT_EQ(object_->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(object_->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
+    ASSERT_EQ(object_->GetTypeInfo(0, 0, &info), S_OK);
+    TYPEATTR* type = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&type), S_OK);
+    EXPECT_TRUE(IsEqualGUID(type->guid, IID__clsRegistry));
+    info->ReleaseTypeAttr(type);
     // The default value of the user's root.
     UniqueVariant value;
     EXPECT_EQ(object_->regQuery_A_Key(static_cast<RegRootKey>(0), nullptr, nullptr, value.put()), S_OK);
@@ -140,7 +153,18 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
               S_OK);
     EXPECT_EQ(describe(result.get()), "\"text\"");
 
+    // A variable that no conversion makes a root key is refused, and the host told which
+    // argument it was, when it asks.
+    UniqueVariant badRoot = data::arrayVariant();
+    VARIANT variables[] = {byRef(keyPath), byRef(badRoot)};
+    DISPPARAMS badCall{variables, nullptr, 2, 0};
+    UINT argumentError = 99;
     DISPID id = 0;
+    ASSERT_EQ(dispatchIdOf(object_.Get(), L"regDoes_Key_Exist", id), S_OK);
+    EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &badCall, result.put(), nullptr, &argumentError), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argumentError, 1u);
+    EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &badCall, result.put(), nullptr, nullptr), DISP_E_TYPEMISMATCH);
+
     EXPECT_EQ(dispatchIdOf(object_.Get(), L"regNothing", id), DISP_E_UNKNOWNNAME);
     DISPPARAMS noArray{nullptr, nullptr, 3, 0};
     EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr, nullptr), E_INVALIDARG);

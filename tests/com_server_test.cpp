@@ -131,6 +131,19 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     ASSERT_EQ(regsvr32(L"/s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), expectedEntries());
     EXPECT_EQ(checkedForThisBitness(), L"for the machine " + dllPath() + L": creates");
+    const std::vector<automation::HostCheck> hosts = automation::checkRegistration();
+    const std::wstring report = automation::describe(hosts);
+    EXPECT_EQ(report.substr(report.rfind(L'\n', report.size() - 2)), hosts.size() == 1 ? L"\nEvery host on this Windows creates the object.\n"
+                                                                                     : L"\nSome hosts on this Windows cannot create the object.\n");
+    // The user's registration comes first, whatever the length of its path.
+    const std::wstring userServer = L"Software\\Classes\\" + std::wstring(kClassKey) + L"\\InprocServer32";
+    const std::wstring missing = L"C:\\" + std::wstring(300, L'm') + L".dll";
+    RegSetKeyValueW(HKEY_CURRENT_USER, userServer.c_str(), nullptr, REG_SZ, missing.c_str(),
+                    static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(checkedForThisBitness(),
+              L"for the current user " + missing + L": fails; the registered file does not exist: it has been moved or deleted" +
+                  L"; the type library is registered from another file: " + dllPath());
+    RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + std::wstring(kClassKey)).c_str());
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), L"");
     EXPECT_EQ(checkedForThisBitness(), std::wstring(L" : fails; the class is not registered for ") +
