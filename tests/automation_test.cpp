@@ -164,8 +164,15 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
     EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &badCall, result.put(), nullptr, &argumentError), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(argumentError, 1u);
     EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &badCall, result.put(), nullptr, nullptr), DISP_E_TYPEMISMATCH);
+    // A variable holding an object stands for the object's default value.
+    UniqueVariant rootValue = longVariant(kCurrentUser), rootObject = objectVariant(&rootValue.get());
+    VARIANT objectRoot[] = {byRef(keyPath), byRef(rootObject)};
+    DISPPARAMS objectCall{objectRoot, nullptr, 2, 0};
+    EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &objectCall, result.put(), nullptr, nullptr), S_OK);
+    EXPECT_EQ(describe(result.get()), "VT 11 -1");  // True
 
     EXPECT_EQ(dispatchIdOf(object_.Get(), L"regNothing", id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, nullptr, result.put(), nullptr, nullptr), E_INVALIDARG);
     DISPPARAMS noArray{nullptr, nullptr, 3, 0};
     EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr, nullptr), E_INVALIDARG);
     VARIANT arguments[2];
