@@ -86,6 +86,11 @@ TEST_F(Automation, NullPointersAreRefusedNullStringsAreEmptyAndTheTypeInformatio
     ASSERT_EQ(info->GetTypeAttr(&type), S_OK);
     EXPECT_TRUE(IsEqualGUID(type->guid, IID__clsRegistry));
     info->ReleaseTypeAttr(type);
+    // An out-variant is the method's to set, whatever it held before.
+    VARIANT created = longVariant(42).release(), deleted = longVariant(42).release();
+    EXPECT_EQ(object_->regCreate_A_Key(kCurrentUserRoot, path().get(), &created), S_OK);
+    EXPECT_EQ(object_->regDelete_Sub_Key(kCurrentUserRoot, path().get(), nullptr, &deleted), S_OK);
+    EXPECT_EQ(std::make_pair(V_VT(&created), V_VT(&deleted)), std::make_pair(VARTYPE{VT_EMPTY}, VARTYPE{VT_EMPTY}));
     // The default value of the user's root.
     UniqueVariant value;
     EXPECT_EQ(object_->regQuery_A_Key(static_cast<RegRootKey>(0), nullptr, nullptr, value.put()), S_OK);
