@@ -1,9 +1,11 @@
-// Random sequences of the six operations, called through IDispatch as script hosts call
-// them, against Wine's registry and against an independent model of the documented
-// behaviour: every result, every error, every stored value and every variable passed by
-// reference must agree, and the run must not grow the process's memory or handles. Each
-// run uses a fixed seed and a fresh one, both printed; replay a failure with --seed=N
-// --operations=N.
+// Random sequences of the six operations against Wine's registry and against an
+// independent model of the documented behaviour. Most are called through IDispatch as
+// script hosts call them; the others on the registry class itself, whose registry calls
+// then fail now and then, or find their value changed by another writer between the
+// reads of its size and of its data. Every result, error, stored value and variable
+// passed by reference must agree, every handle opened must be closed once, and the run
+// must not grow the process's memory or handles. Each run uses a fixed seed and a fresh
+// one, both printed; replay a failure with --seed=N --operations=N.
 
 #include <windows.h>
 #include <cguid.h>
@@ -11,6 +13,7 @@
 #include <psapi.h>
 
 #include "platform/ansi.h"
+#include "registry/cls_registry.h"
 #include "support/client.h"
 #include "support/host_data.h"
 #include "support/test_key.h"
@@ -19,9 +22,11 @@
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -83,11 +88,14 @@ public:
         }
         return key.has_value();
     }
-    bool hasSubKeys(const std::wstring& path) const
+    // The keys directly below a stored key path.
+    size_t subKeyCount(const std::wstring& key) const
     {
-        const std::wstring prefix = *canonical(path) + L"\\";
-        const auto next = keys_.upper_bound(prefix.substr(0, prefix.size() - 1));
-        return next != keys_.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+        const std::wstring prefix = key.empty() ? key : key + L"\\";
+        return std::count_if(keys_.begin(), keys_.end(), [&](const auto& entry) {
+            return entry.first.size() > prefix.size() && entry.first.compare(0, prefix.size(), prefix) == 0 &&
+                   entry.first.find(L'\\', prefix.size()) == std::wstring::npos;
+        });
     }
     void deleteKey(const std::wstring& path) { keys_.erase(*canonical(path)); }
     std::optional<RawValue> value(const std::wstring& path, const std::wstring& name) const
@@ -126,6 +134,17 @@ public:
         }
         return Outcome::ofNumber(static_cast<LONG>(number));
     }
+    // What it returns when another writer stored `now` after the size of `before` was
+    // read and before its data was: the data goes into a buffer of the first size, as the
+    // first type reads it, and fails to fit when it grew.
+    static Outcome queriedInRace(const RawValue& before, const RawValue& now)
+    {
+        const size_t room = before.type == REG_SZ ? before.bytes.size() : before.type == REG_DWORD ? 4 : std::min<size_t>(before.bytes.size(), 4);
+        if (now.bytes.size() > room) return Outcome::ofText(L"");
+        std::string read = now.bytes;
+        if (before.type == REG_SZ) read.resize(room, ' ');
+        return queried(RawValue{before.type, read});
+    }
 
     const std::map<std::wstring, std::map<std::wstring, RawValue>>& tree() const { return keys_; }
 
@@ -139,6 +158,67 @@ std::wstring withoutOuterSpaces(const std::wstring& text)
     const size_t first = text.find_first_not_of(L' ');
     return first == std::wstring::npos ? L"" : text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
+
+// The registry as the registry class reaches it, counting the handles that its calls
+// open and close. While faults are on, a call fails one time in eight before it reaches
+// the registry (a failed close still closes), and beforeDataRead runs before a value's
+// data is read, as another writer could.
+class FaultyRegistry final : public RegistryApi {
+public:
+    explicit FaultyRegistry(std::mt19937_64& random) : random_(random) {}
+
+    bool faults = false;
+    std::function<void()> beforeDataRead;
+    std::string failed;        // the first call that failed since this was cleared, close aside
+    std::multiset<HKEY> live;  // opened and not yet closed
+    size_t strayCloses = 0;    // of a handle that was not open
+
+    LONG open(HKEY parent, const char* path, HKEY* key) override
+    {
+        return opened(key, fails("open") ? kDenied : real_.open(parent, path, key));
+    }
+    LONG create(HKEY parent, const char* path, HKEY* key) override
+    {
+        return opened(key, fails("create") ? kDenied : real_.create(parent, path, key));
+    }
+    LONG query(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
+    {
+        if (data && beforeDataRead) beforeDataRead();
+        return fails("query") ? kDenied : real_.query(key, name, type, data, size);
+    }
+    LONG set(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) override
+    {
+        return fails("set") ? kDenied : real_.set(key, name, type, data, size);
+    }
+    LONG deleteValue(HKEY key, const char* name) override { return fails("deleteValue") ? kDenied : real_.deleteValue(key, name); }
+    LONG deleteKey(HKEY key, const char* subKey) override { return fails("deleteKey") ? kDenied : real_.deleteKey(key, subKey); }
+    LONG close(HKEY key) override
+    {
+        const auto found = live.find(key);
+        strayCloses += found == live.end() && key;
+        if (found != live.end()) live.erase(found);
+        const LONG closed = real_.close(key);
+        return chance() ? kDenied : closed;
+    }
+
+private:
+    static constexpr LONG kDenied = ERROR_ACCESS_DENIED;
+    bool chance() { return faults && random_() % 8 == 0; }
+    bool fails(const char* call)
+    {
+        const bool fails = chance();
+        if (fails && failed.empty()) failed = call;
+        return fails;
+    }
+    LONG opened(HKEY* key, LONG status)
+    {
+        if (status == ERROR_SUCCESS) live.insert(*key);
+        return status;
+    }
+
+    RegistryApi& real_ = win32Registry();
+    std::mt19937_64& random_;
+};
 
 const std::uint64_t kFixedSeed = 20261206;
 
@@ -231,7 +311,7 @@ private:
     // holds the same afterwards unless the operation sets it (to what `set` describes).
     VARIANT argument(UniqueVariant value, std::string set = {})
     {
-        if (pick(4) == 0) {
+        if (!direct_ && pick(4) == 0) {
             const std::string after = set.empty() ? describe(value.get()) : set;
             variables_.push_back({std::make_unique<UniqueVariant>(std::move(value)), after});
             return byRef(*variables_.back().value);
@@ -256,14 +336,16 @@ private:
     {
         UniqueVariant result;
         Exception exception;
-        const HRESULT hr = invokeMethod(object_, ids_[method], std::move(arguments), result, exception);
+        HRESULT hr = direct_ ? callClass(method, arguments, result)
+                             : invokeMethod(object_, ids_[method], std::move(arguments), result, exception);
+        if (hr == DISP_E_EXCEPTION) hr = exception.scode;
         held_.clear();
         for (const Variable& variable : variables_) {
             expect(describe(variable.value->get()), variable.after, "a variable passed by reference");
         }
         variables_.clear();
-        if (hr == DISP_E_EXCEPTION) return Outcome::ofError(exception.scode & 0xFFFF);
-        if (FAILED(hr)) return Outcome::ofError(hr);
+        if (!registry_.live.empty() || registry_.strayCloses) mismatch("a handle left open, or closed that was not open");
+        if (FAILED(hr)) return Outcome::ofError(HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : hr);
         const VARIANT& value = result.get();
         switch (V_VT(&value)) {
         case VT_EMPTY: return Outcome();
@@ -273,6 +355,30 @@ private:
         default: return Outcome::ofText(L"<variant type " + std::to_wstring(V_VT(&value)) + L">");
         }
     }
+
+    // The call as the object makes it on the registry class once it has its arguments.
+    HRESULT callClass(Method method, const std::vector<VARIANT>& arguments, UniqueVariant& result)
+    {
+        const auto root = static_cast<RegRootKey>(V_I4(&arguments[0]));
+        const auto text = [&](size_t index) { return view(V_BSTR(&arguments[index])); };
+        UniqueVariant type;
+        switch (method) {
+        case DeleteSubKey: registryClass_.regDelete_Sub_Key(root, text(1), text(2)); return S_OK;
+        case KeyExists: result = boolVariant(registryClass_.regDoes_Key_Exist(root, text(1))); return S_OK;
+        case Query: return registryClass_.regQuery_A_Key(root, text(1), text(2), result);
+        case CreateValue: {
+            // A type left out or passed as missing is 0.
+            const bool given = arguments.size() > 4 && SUCCEEDED(VariantChangeType(type.put(), const_cast<VARIANT*>(&arguments[4]), 0, VT_I4));
+            auto dataType = static_cast<RegDataType>(given ? V_I4(&type.get()) : 0);
+            return registryClass_.regCreate_Key_Value(root, text(1), text(2), arguments[3], dataType);
+        }
+        case CreateKey: registryClass_.regCreate_A_Key(root, text(1)); return S_OK;
+        case DeleteKey: result = boolVariant(registryClass_.regDelete_A_Key(root, text(1), text(2))); return S_OK;
+        }
+        return E_UNEXPECTED;
+    }
+    // Whether a registry call of this operation failed, other than a close.
+    bool failed() const { return !registry_.failed.empty(); }
 
     void mismatch(const std::string& what)
     {
@@ -293,43 +399,66 @@ private:
 
     void step()
     {
+        direct_ = registry_.faults = pick(4) == 0;
+        registry_.failed.clear();
         const LONG root = rootKey();
         const bool ours = root == kCurrentUser;
         const std::wstring relative = relativePath();
         const std::wstring path = key_.path(relative);
         switch (pick(ours ? 7 : 3)) {
-        case 0: {
-            const std::wstring name = valueName();
-            expect(call(Query, {argument(longVariant(root)), text(path), text(name)}),
-                   ours ? RegistryModel::queried(model_.value(relative, name)) : Outcome::ofText(L""), "query");
+        case 0: query(root, path, relative); break;
+        case 1: {
+            const Outcome exists = call(KeyExists, {argument(longVariant(root)), text(path)});
+            expect(exists, Outcome::ofBoolean(ours && !failed() && model_.keyExists(relative)), "key exists");
             break;
         }
-        case 1:
-            expect(call(KeyExists, {argument(longVariant(root)), text(path)}),
-                   Outcome::ofBoolean(ours && model_.keyExists(relative)), "key exists");
-            break;
         case 2: {
             const std::wstring sub = component();
             const std::wstring child = relative + L"\\" + sub;
-            const bool deletes = ours && model_.keyExists(relative) && model_.keyExists(child) && !model_.hasSubKeys(child);
-            expect(call(DeleteKey, {argument(longVariant(root)), text(path), text(sub)}), Outcome::ofBoolean(deletes),
-                   "delete key");
+            const Outcome deleted = call(DeleteKey, {argument(longVariant(root)), text(path), text(sub)});
+            const bool deletes = ours && !failed() && model_.keyExists(relative) && model_.keyExists(child) && model_.subKeyCount(*RegistryModel::canonical(child)) == 0;
+            expect(deleted, Outcome::ofBoolean(deletes), "delete key");
             if (deletes) model_.deleteKey(child);
             break;
         }
         case 3: createValue(root, path, relative); break;
         case 4:
             expect(call(CreateKey, {argument(longVariant(root)), text(path)}), Outcome(), "create key");
-            model_.createKey(relative);
+            if (!failed()) model_.createKey(relative);
             break;
         case 5: {
             const std::wstring name = valueName();
             expect(call(DeleteSubKey, {argument(longVariant(root)), text(path), text(name)}), Outcome(), "delete value");
-            model_.deleteValue(relative, name);
+            if (!failed()) model_.deleteValue(relative, name);
             break;
         }
-        default: seedRawValue(relative); break;
+        default: {
+            const std::wstring name = valueName();
+            if (RegistryModel::canonical(relative)) write(relative, name, rawValue());
+            break;
         }
+        }
+    }
+
+    void query(LONG root, const std::wstring& path, const std::wstring& relative)
+    {
+        const std::wstring name = valueName();
+        const std::optional<RawValue> before = model_.value(relative, name);
+        std::optional<RawValue> raced;
+        if (direct_) {
+            registry_.beforeDataRead = [&] {
+                raced = rawValue();
+                // The ANSI read adds a NUL to a string that lacks one where the buffer has room.
+                if (raced->type == REG_SZ || raced->type == REG_EXPAND_SZ || raced->type == REG_MULTI_SZ) raced->bytes += '\0';
+                write(relative, name, *raced);
+            };
+        }
+        const Outcome read = call(Query, {argument(longVariant(root)), text(path), text(name)});
+        registry_.beforeDataRead = nullptr;
+        expect(read, root != kCurrentUser || failed() ? Outcome::ofText(L"")
+                     : raced                         ? RegistryModel::queriedInRace(*before, *raced)
+                                                     : RegistryModel::queried(before),
+               "query");
     }
 
     LONG rootKey()
@@ -356,11 +485,11 @@ private:
         }
 
         const Outcome& converted = chosen == REG_BINARY ? data.asByte : chosen == REG_DWORD ? data.asLong : data.text;
-        // The key path is created before the data is converted, so it stays when that fails.
-        const bool keyCreated = root == kCurrentUser && model_.createKey(relative);
         expect(call(CreateValue, std::move(arguments)), converted.kind == Outcome::Error ? converted : Outcome(),
                "create value of type " + std::to_string(chosen));
-        if (!keyCreated || converted.kind == Outcome::Error) return;
+        // The key path is created before the data is converted, so it stays when that fails.
+        const bool keyCreated = root == kCurrentUser && registry_.failed != "create" && model_.createKey(relative);
+        if (!keyCreated || converted.kind == Outcome::Error || failed()) return;
         std::string bytes;
         if (chosen == REG_BINARY) {
             bytes.assign(1, static_cast<char>(converted.number));
@@ -374,9 +503,8 @@ private:
     }
 
     // Registry content that anyone may have written: any type, any size, any bytes.
-    void seedRawValue(const std::wstring& relative)
+    RawValue rawValue()
     {
-        if (!RegistryModel::canonical(relative)) return;
         static const DWORD types[] = {0, 1, 1, 1, 2, 3, 3, 4, 4, 5, 6, 7, 8, 9, 10, 11, 0x1234};
         const DWORD type = types[pick(std::size(types))];
         static const size_t sizes[] = {0, 1, 2, 3, 4, 5, 8, 300, 32767, 32768, 70000};
@@ -384,58 +512,43 @@ private:
         std::string bytes(size, '\0');
         for (char& byte : bytes) byte = static_cast<char>(pick(8) == 0 ? 0 : 1 + pick(255));
         if (type == REG_SZ && pick(2) == 0) std::fill(bytes.begin(), bytes.end(), 'x');  // NUL-free runs
-        const std::wstring name = valueName();
-        key_.write(toAnsi(name), type, bytes, toAnsi(relative));
+        return {type, bytes};
+    }
+    // Stores the value as another program would, beside the operations.
+    void write(const std::wstring& relative, const std::wstring& name, const RawValue& value)
+    {
+        key_.write(toAnsi(name), value.type, value.bytes, toAnsi(relative));
         model_.createKey(relative);
-        model_.setValue(relative, name, {type, bytes});
+        model_.setValue(relative, name, value);
     }
 
-    // Every key and value of the model against the registry, and no key or value more.
+    // Every key of the model against the registry: the same values, and as many values and
+    // subkeys, so that a key or value more shows too.
     void compareWholeTree()
     {
-        std::set<std::wstring> seen;
-        compareKey(HKEY_CURRENT_USER, toAnsi(key_.path()), L"", seen);
-        for (const auto& key : model_.tree()) {
-            if (!seen.count(key.first)) mismatch("the registry lacks the key " + toAnsi(key.first));
-        }
-    }
-    // One key of the registry and its values against the model's, then its subkeys; a
-    // buffer kept from key to key holds the values as they are read.
-    void compareKey(HKEY parent, const std::string& path, const std::wstring& modelPath, std::set<std::wstring>& seen)
-    {
-        UniqueHkey key;
-        if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-        seen.insert(modelPath);
-        const auto inModel = model_.tree().find(modelPath);
-        if (inModel == model_.tree().end()) {
-            mismatch("the model lacks the key " + toAnsi(modelPath));
-            return;
-        }
-        DWORD subKeys = 0, values = 0, longestName = 0, longestData = 0;
-        RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, &longestName, &longestData,
-                         nullptr, nullptr);
-        if (values != inModel->second.size()) mismatch(std::to_string(values) + " values in " + toAnsi(modelPath));
-        std::string name(longestName + 1, '\0');
-        buffer_.resize(std::max<size_t>(buffer_.size(), longestData));
-        for (DWORD index = 0; index < values; ++index) {
-            DWORD nameSize = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(buffer_.size()), type = 0;
-            RegEnumValueA(key.get(), index, name.data(), &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(buffer_.data()), &size);
-            const auto value = inModel->second.find(RegistryModel::storedName(fromAnsi(name.substr(0, nameSize))));
-            const bool same = value != inModel->second.end() && value->second.type == type &&
-                              value->second.bytes == std::string_view(buffer_.data(), size);
-            if (!same) mismatch("the value " + name.substr(0, std::min<DWORD>(nameSize, 12)) + " of " + toAnsi(modelPath));
-        }
-        for (DWORD index = 0; index < subKeys; ++index) {
-            char sub[256];
-            DWORD subSize = sizeof sub;
-            RegEnumKeyExA(key.get(), index, sub, &subSize, nullptr, nullptr, nullptr, nullptr);
-            compareKey(key.get(), sub, *RegistryModel::canonical(modelPath + L"\\" + fromAnsi(sub)), seen);
+        for (const auto& [path, values] : model_.tree()) {
+            UniqueHkey key;
+            DWORD subKeys = 0, count = 0;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, toAnsi(path.empty() ? key_.path() : key_.path(path)).c_str(), 0, KEY_READ,
+                              key.put()) != ERROR_SUCCESS ||
+                RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &count, nullptr, nullptr,
+                                 nullptr, nullptr) != ERROR_SUCCESS) {
+                mismatch("the registry lacks the key " + toAnsi(path));
+                continue;
+            }
+            if (subKeys != model_.subKeyCount(path) || count != values.size()) mismatch("other keys or values in " + toAnsi(path));
+            for (const auto& [name, value] : values) {
+                expect(key_.read(toAnsi(name), toAnsi(path)), std::optional<RawValue>(value), "the value " + toAnsi(name).substr(0, 12));
+            }
         }
     }
 
     IDispatch* object_;
     std::uint64_t seed_;
     std::mt19937_64 random_;
+    FaultyRegistry registry_{random_};
+    clsRegistry registryClass_{registry_};
+    bool direct_ = false;  // this operation calls the registry class itself
     const std::vector<Datum> table_ = hostData();
     TestKey key_;
     RegistryModel model_;
@@ -446,7 +559,6 @@ private:
         std::string after;
     };
     std::vector<Variable> variables_;
-    std::string buffer_;
     long operation_ = 0;
     long failures_ = 0;
 };
