@@ -13,6 +13,7 @@
 #include <psapi.h>
 
 #include "platform/ansi.h"
+#include "platform/basic_runtime.h"
 #include "registry/cls_registry.h"
 #include "support/client.h"
 #include "support/host_data.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -608,6 +610,28 @@ TEST(RandomOperations, AgreeWithTheModelAndLeakNothing)
         }
     }
     CoUninitialize();
+}
+
+// What the model takes as given: NaN, numeric by its type as Windows judges it, fits no
+// integer (no row of the host data can say what text it makes: Wine and Windows write it
+// differently); and text converts through code page 1252, NULs and all.
+TEST(Conversions, NotANumberFitsNoIntegerAndTextIsAnsi)
+{
+    const UniqueVariant notNumbers[] = {scalarVariant(VT_R4, std::nanf("")), scalarVariant(VT_R8, std::nan(""))};
+    for (const UniqueVariant& notANumber : notNumbers) {
+        LONG number = 0;
+        BYTE byte = 0;
+        EXPECT_TRUE(isNumeric(notANumber.get()));
+        EXPECT_EQ(toLong(notANumber.get(), number), kOverflow);
+        EXPECT_EQ(toByte(notANumber.get(), byte), kOverflow);
+    }
+    ASSERT_EQ(GetACP(), 1252u);
+    EXPECT_EQ(toAnsi(L"caf\u00e9 \u20ac"), "caf\xe9 \x80");
+    EXPECT_EQ(fromAnsi("caf\xe9 \x80"), L"caf\u00e9 \u20ac");
+    EXPECT_EQ(toAnsi(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
+    const std::string omega = toAnsi(L"\u03a9");
+    EXPECT_EQ(omega.size(), 1u);
+    EXPECT_NE(omega, std::string(1, '\0'));
 }
 
 }  // namespace

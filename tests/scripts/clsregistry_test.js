@@ -49,7 +49,6 @@ try {
 } catch (e) {
     check("NaN overflow", e.number, 0x800A0006 | 0);
 }
-check("NaN not written", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "NaN"), "");
 
 check("key deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, TEST_ROOT, "JScript"), true);
 check("test root deleted", reg.regDelete_A_Key(HKEY_CURRENT_USER, "Software", "Corvastel Script Tests"), true);

@@ -71,11 +71,6 @@ public:
         value.bytes.resize(size);
         return value;
     }
-    bool hasSubKey(const std::string& subKey) const
-    {
-        UniqueHkey key;
-        return RegOpenKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()) == ERROR_SUCCESS;
-    }
 
 private:
     static std::wstring root() { return L"Software\\Corvastel Tests"; }
