@@ -38,6 +38,17 @@ namespace {
 const char kBenchKey[] = "Software\\Corvastel Bench";
 const wchar_t kBenchKeyW[] = L"Software\\Corvastel Bench";
 
+// Corvastel.clsRegistry as the registration gives it; empty when that fails.
+ComPtr<_clsRegistry> createByProgId()
+{
+    CLSID classId{};
+    ComPtr<_clsRegistry> object;
+    if (SUCCEEDED(CLSIDFromProgID(corvastel::kProgId, &classId))) {
+        CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
+    }
+    return object;
+}
+
 double secondsNow()
 {
     static const double frequency = [] {
@@ -246,7 +257,7 @@ int main(int argc, char** argv)
 {
     const std::string outputDirectory = argc > 1 ? argv[1] : ".";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ComPtr<_clsRegistry> vtable = corvastel::testing::createByProgId();
+    ComPtr<_clsRegistry> vtable = createByProgId();
     ComPtr<IDispatch> dispatch;
     if (!vtable || FAILED(vtable.As(&dispatch))) {
         std::printf("%ls is not registered\n", corvastel::kProgId);
@@ -402,7 +413,7 @@ int main(int argc, char** argv)
         if (depths) std::fprintf(depths.get(), "%d %.3f %.3f\n", depth, time, floorTime);
     }
 
-    const double creation = measure([] { corvastel::testing::createByProgId(); });
+    const double creation = measure([] { createByProgId(); });
     bench.add({"scale", "create by ProgID", std::to_string(static_cast<long>(1e6 / creation)) + " objects/s", creation,
                0, "-"});
 

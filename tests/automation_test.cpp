@@ -7,6 +7,7 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
+#include "platform/ansi.h"
 #include "platform/module_files.h"
 #include "support/client.h"
 #include "support/test_key.h"
@@ -17,7 +18,6 @@
 #include <wrl/client.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,8 +28,6 @@ namespace corvastel::testing {
 namespace {
 
 const HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
-
-std::wstring widen(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
 HRESULT canUnloadNow() { return corvastelExport<HRESULT STDAPICALLTYPE()>("DllCanUnloadNow")(); }
 
@@ -209,10 +207,9 @@ std::wstring parametersOf(ITypeInfo* info, const FUNCDESC& function)
     for (SHORT i = 0; i < function.cParams; ++i) {
         const PARAMDESC& param = function.lprgelemdescParam[i].paramdesc;
         text += std::wstring(i ? L", " : L"") + (i + 1u < count ? std::wstring(view(names[i + 1])) : L"?");
-        for (const auto& [flag, word] : {std::pair(PARAMFLAG_FIN, L" in"), std::pair(PARAMFLAG_FOUT, L" out"),
-                                         std::pair(PARAMFLAG_FRETVAL, L" retval"), std::pair(PARAMFLAG_FOPT, L" opt")}) {
-            text += param.wParamFlags & flag ? word : L"";
-        }
+        const std::pair<USHORT, const wchar_t*> flags[] = {
+            {PARAMFLAG_FIN, L" in"}, {PARAMFLAG_FOUT, L" out"}, {PARAMFLAG_FRETVAL, L" retval"}, {PARAMFLAG_FOPT, L" opt"}};
+        for (const auto& [flag, word] : flags) text += param.wParamFlags & flag ? word : L"";
         if (param.wParamFlags & PARAMFLAG_FHASDEFAULT) text += L" =" + std::to_wstring(V_I4(&param.pparamdescex->varDefaultValue));
     }
     for (UINT i = 0; i < count; ++i) SysFreeString(names[i]);
@@ -220,8 +217,7 @@ std::wstring parametersOf(ITypeInfo* info, const FUNCDESC& function)
 }
 
 // One type as text: kind, name, id, version and flags, then what it implements, its
-// functions with dispatch id and vtable slot, and its enumeration members; for the
-// dispatch half of a dual interface, then its vtable half.
+// functions with dispatch id and vtable slot, and its enumeration members.
 void describeType(ITypeInfo* info, std::wstring& text)
 {
     TYPEATTR* type = nullptr;
@@ -252,13 +248,7 @@ void describeType(ITypeInfo* info, std::wstring& text)
         text += L"  " + nameOf(info, member->memid) + L"=" + std::to_wstring(V_I4(member->lpvarValue)) + L"\n";
         info->ReleaseVarDesc(member);
     }
-    const bool dual = type->typekind == TKIND_DISPATCH;
     info->ReleaseTypeAttr(type);
-    HREFTYPE reference = 0;
-    ComPtr<ITypeInfo> vtable;
-    if (dual && SUCCEEDED(info->GetRefTypeOfImplType(-1, &reference)) && SUCCEEDED(info->GetRefTypeInfo(reference, &vtable))) {
-        describeType(vtable.Get(), text);
-    }
 }
 
 // The type library embedded in the file, read back: the DLL beside this program's, or
@@ -267,7 +257,7 @@ TEST(TypeLibrary, HoldsTheFrozenIdentitiesAndShapes)
 {
     const char* other = textOption("type-library");
     ComPtr<ITypeLib> library;
-    ASSERT_EQ(LoadTypeLibEx(other ? widen(other).c_str() : modulePath(corvastelDll()).c_str(), REGKIND_NONE, &library), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(other ? fromAnsi(other).c_str() : modulePath(corvastelDll()).c_str(), REGKIND_NONE, &library), S_OK);
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
     UniqueBstr name;
@@ -277,9 +267,13 @@ TEST(TypeLibrary, HoldsTheFrozenIdentitiesAndShapes)
                         (attributes->syskind == SYS_WIN64 ? L" win64\n" : L" win32\n");
     library->ReleaseTLibAttr(attributes);
     for (UINT index = 0; index < library->GetTypeInfoCount(); ++index) {
-        ComPtr<ITypeInfo> info;
+        ComPtr<ITypeInfo> info, vtable;
         ASSERT_EQ(library->GetTypeInfo(index, &info), S_OK);
         describeType(info.Get(), text);
+        HREFTYPE reference = 0;
+        if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &reference)) && SUCCEEDED(info->GetRefTypeInfo(reference, &vtable))) {
+            describeType(vtable.Get(), text);  // the vtable half of the dual interface
+        }
     }
     const std::wstring interfaceId = kInterfaceIdText;
     EXPECT_EQ(text, L"library Corvastel " + std::wstring(kLibraryIdText) + (other || sizeof(void*) == 4 ? L" 2.0 win32\n" : L" 2.0 win64\n") +
@@ -345,7 +339,7 @@ TEST(RegistrationFree, TheManifestLeadsToTheDllBesideIt)
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     CLSID classId{};
     ASSERT_NE(CLSIDFromProgID(kProgId, &classId), S_OK) << "this test expects nothing registered";
-    std::wstring path = widen(manifest);
+    std::wstring path = fromAnsi(manifest);
     std::replace(path.begin(), path.end(), L'/', L'\\');
     ACTCTXW description{};
     description.cbSize = sizeof description;

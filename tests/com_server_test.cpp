@@ -1,7 +1,7 @@
 // Corvastel.dll registered as users register it: for the machine by the prefix's own
 // regsvr32, for the user by RegisterCorvastel.exe. Each writes exactly the entries below,
-// hosts create the object by ProgID and call it from other apartments, and
-// unregistering takes every entry away and nothing else.
+// RegisterCorvastel /check says what hosts get from them, and unregistering takes every
+// entry away and nothing else.
 
 #include <windows.h>
 #include <cguid.h>
@@ -10,18 +10,12 @@
 #include "automation/registration_doctor.h"
 #include "platform/module_files.h"
 #include "support/client.h"
-#include "support/test_key.h"
 #include "support/test_main.h"
 
 #include <gtest/gtest.h>
-#include <wrl/client.h>
 
-#include <atomic>
 #include <map>
-#include <thread>
 #include <vector>
-
-using Microsoft::WRL::ComPtr;
 
 namespace corvastel::testing {
 namespace {
@@ -176,57 +170,6 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     ASSERT_EQ(registerForUser(L"/u"), 0u);
     EXPECT_EQ(ourEntries(user.get()), L"");
     EXPECT_EQ(ourEntries(machine.get()), machineBefore);
-}
-
-// Writes a number through the object and reads it back; true when it round-trips.
-bool roundTrip(_clsRegistry* object, const std::wstring& path, LONG number)
-{
-    UniqueBstr keyPath = allocateBstr(path), name = allocateBstr(L"n");
-    UniqueVariant data = longVariant(number), read;
-    RegDataType type = static_cast<RegDataType>(4);
-    return SUCCEEDED(object->regCreate_Key_Value(kCurrentUserRoot, keyPath.get(), name.get(), data.addressof(), &type)) &&
-           SUCCEEDED(object->regQuery_A_Key(kCurrentUserRoot, keyPath.get(), name.get(), read.put())) &&
-           V_VT(&read.get()) == VT_I4 && V_I4(&read.get()) == number;
-}
-
-// Eight apartments call at once: the first through a proxy to this apartment's object,
-// which keeps its message loop running for them, the others on objects of their own.
-TEST(Registration, HostsCreateTheObjectByProgIdAndCallItFromOtherApartments)
-{
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    {
-        const TestKey key;
-        const ComPtr<_clsRegistry> object = createByProgId();
-        ASSERT_TRUE(object);
-        EXPECT_TRUE(roundTrip(object.Get(), key.path(), 42));
-        IStream* stream = nullptr;
-        ASSERT_EQ(CoMarshalInterThreadInterfaceInStream(IID__clsRegistry, object.Get(), &stream), S_OK);
-        std::atomic<int> failures{0}, running{8};
-        std::vector<std::thread> apartments;
-        for (int apartment = 0; apartment < 8; ++apartment) {
-            apartments.emplace_back([&, apartment] {
-                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-                ComPtr<_clsRegistry> own;
-                if (apartment > 0) {
-                    own = createByProgId();
-                } else if (FAILED(CoGetInterfaceAndReleaseStream(stream, IID_PPV_ARGS(&own))) || own.Get() == object.Get()) {
-                    own.Reset();  // a call from another apartment must go through a proxy
-                }
-                for (LONG round = 0; round < 200; ++round) failures += !own || !roundTrip(own.Get(), key.path(std::to_wstring(apartment)), round);
-                own.Reset();
-                CoUninitialize();
-                --running;
-            });
-        }
-        while (running) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-        }
-        for (std::thread& apartment : apartments) apartment.join();
-        EXPECT_EQ(failures, 0);
-    }
-    CoUninitialize();
 }
 
 }  // namespace

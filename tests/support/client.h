@@ -1,7 +1,6 @@
 #pragma once
 // Corvastel as a client calls it: the DLL loaded from beside the program with nothing
-// registered, or the object created by ProgID as hosts create it; and calls through
-// IDispatch as script hosts make them.
+// registered, and calls through IDispatch as script hosts make them.
 
 #include "automation/corvastel_h.h"
 #include "automation/corvastel_identities.h"
@@ -36,17 +35,6 @@ inline Microsoft::WRL::ComPtr<IClassFactory> corvastelClassFactory()
         get(CLSID_clsRegistry, IID_PPV_ARGS(&factory));
     }
     return factory;
-}
-
-// Corvastel.clsRegistry as the registration gives it; empty when that fails.
-inline Microsoft::WRL::ComPtr<_clsRegistry> createByProgId()
-{
-    CLSID classId{};
-    Microsoft::WRL::ComPtr<_clsRegistry> object;
-    if (SUCCEEDED(CLSIDFromProgID(kProgId, &classId))) {
-        CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object));
-    }
-    return object;
 }
 
 // EXCEPINFO as Invoke fills it, its strings freed when it goes.
