@@ -6,6 +6,7 @@
 
 #include "platform/owners.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -64,7 +65,7 @@ public:
     }
 
 private:
-    ULONG references_ = 1;
+    std::atomic<ULONG> references_{1};  // a proxy's calls come on threads of their own
     UniqueVariant value_;
     bool hasValue_;
 };
