@@ -9,6 +9,6 @@ add_custom_target(dist ALL
           ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.manifest ${dist_dir}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           ${examples}/demo.vbs ${examples}/demo.js ${examples}/demo.bas ${examples}/demo.ps1 ${examples}/cpp_client.cpp
-          ${dist_dir}/examples
+          ${PROJECT_BINARY_DIR}/examples/cpp_client.exe.manifest ${dist_dir}/examples
   COMMENT "Laying out ${dist_dir}")
 add_dependencies(dist Corvastel RegisterCorvastel)

@@ -1,9 +1,9 @@
 // Corvastel.dll as a C++ client sees it. Loaded from beside this program with nothing
 // registered: its class object, the dual interface by vtable and by name, the error
-// information, the type library and the resources read back; with the release's
-// manifest, created registration-free. Registered (the Registration tests): each way
-// writes exactly the expected entries, RegisterCorvastel /check says what hosts get from
-// them, and unregistering takes every entry away and nothing else.
+// information, the type library and the resources read back. Registered (the
+// Registration tests): each way writes exactly the expected entries, RegisterCorvastel
+// /check says what hosts get from them, and unregistering takes every entry away and
+// nothing else.
 
 #include <windows.h>
 #include <cguid.h>
@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -332,39 +331,6 @@ TEST(ModuleFile, CarriesTheInterfaceIdAndVersionInformation)
         VerQueryValueW(version.data(), (std::wstring(L"\\StringFileInfo\\041004B0\\") + name).c_str(), reinterpret_cast<void**>(&value), &size);
         EXPECT_EQ(std::wstring(value ? value : L"<none>"), expected) << "entry";
     }
-}
-
-// With --manifest=PATH and nothing registered (the release): a host that activates the
-// manifest creates the class from the DLL beside it.
-TEST(RegistrationFree, TheManifestLeadsToTheDllBesideIt)
-{
-    const char* manifest = textOption("manifest");
-    if (!manifest) GTEST_SKIP() << "the release runs this with its manifest";
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    CLSID classId{};
-    ASSERT_NE(CLSIDFromProgID(kProgId, &classId), S_OK) << "this test expects nothing registered";
-    std::wstring path = fromAnsi(manifest);
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    ACTCTXW description{};
-    description.cbSize = sizeof description;
-    description.lpSource = path.c_str();
-    const HANDLE context = CreateActCtxW(&description);
-    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "the manifest does not load";
-    ULONG_PTR cookie = 0;
-    ASSERT_TRUE(ActivateActCtx(context, &cookie));
-    {
-        ComPtr<_clsRegistry> object;
-        EXPECT_EQ(CoCreateInstance(CLSID_clsRegistry, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&object)), S_OK);
-        const std::wstring loaded = modulePath(GetModuleHandleW(L"Corvastel.dll"));
-        const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
-        EXPECT_EQ(_wcsnicmp(loaded.c_str(), folder.c_str(), folder.size()), 0) << "loaded a DLL from elsewhere";
-        // Wine 8 answers a ProgID from an activation context with a wrong CLSID; Windows
-        // resolves the comClass progid of the manifest.
-        EXPECT_TRUE(runningUnderWine() || (CLSIDFromProgID(kProgId, &classId) == S_OK && IsEqualCLSID(classId, CLSID_clsRegistry)));
-    }
-    DeactivateActCtx(0, cookie);
-    ReleaseActCtx(context);
-    CoUninitialize();
 }
 
 // The Registration tests, which CTest runs as a test of their own while the suite has
