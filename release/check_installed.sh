@@ -7,17 +7,10 @@ set -uo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all
 expect=$2 folder=$3
 run=$(dirname "$0")/../scripts/run-under-wine.sh
-keys=(
-  "HKCR\CLSID\\$CORVASTEL_CLSID"
-  "HKCR\\$CORVASTEL_PROGID"
-  "HKCR\TypeLib\\$CORVASTEL_LIBID"
-  "HKCU\Software\Classes\CLSID\\$CORVASTEL_CLSID"
-  "HKCU\Software\Classes\\$CORVASTEL_PROGID"
-  'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvastel'
-  'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvastel'
-)
+uninstall='Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvastel'
 present=0
-for key in "${keys[@]}"; do
+for key in {HKCR,'HKCU\Software\Classes'}\\{"CLSID\\$CORVASTEL_CLSID","$CORVASTEL_PROGID"} "HKCR\TypeLib\\$CORVASTEL_LIBID" \
+           {HKLM,HKCU}\\"$uninstall"; do
   for arch in x86 x64; do
     if "$run" "$WINEPREFIX" "$arch" reg.exe query "$key" >/dev/null 2>&1; then
       echo "present: $key ($arch)"; present=$((present + 1))

@@ -15,13 +15,8 @@ for arch in x86 x64; do
 done
 quietly cmake -S release -B build/release -G Ninja
 quietly cmake --build build/release --target release
-differ=0 files=0
-for file in {x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvastel.exe} \
-            "$(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.zip)"; do
-  for name in $file; do
-    files=$((files + 1))
-    cmp "$dist/$name" "dist/$name" || differ=$((differ + 1))
-  done
-done
-echo "$files files compared, $differ differ"
-[ "$files" -eq 10 ] && [ "$differ" -eq 0 ]
+files=({x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvastel.exe} $(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.zip))
+differ=0
+for name in "${files[@]}"; do cmp "$dist/$name" "dist/$name" || differ=$((differ + 1)); done
+echo "${#files[@]} files compared, $differ differ"
+[ "${#files[@]}" -eq 10 ] && [ "$differ" -eq 0 ]

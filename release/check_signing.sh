@@ -9,11 +9,8 @@ trap 'rm -rf "$work"' EXIT
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Corvastel test signing" \
   -keyout "$work/key.pem" -out "$work/certificate.pem" 2>/dev/null || exit 1
 files=()
-for file in x86/Corvastel.dll x86/RegisterCorvastel.exe x64/Corvastel.dll x64/RegisterCorvastel.exe \
-            "$(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.msi)"; do
-  for name in $file; do
-    cp "$dist/$name" "$work/${name//\//-}" && files+=("$work/${name//\//-}")
-  done
+for name in {x86,x64}/{Corvastel.dll,RegisterCorvastel.exe} $(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.msi); do
+  cp "$dist/$name" "$work/${name//\//-}" && files+=("$work/${name//\//-}")
 done
 "$(dirname "$0")/../scripts/sign.sh" "$work/certificate.pem" "$work/key.pem" "${files[@]}" || exit 1
 failures=0

@@ -67,7 +67,6 @@ Err.Clear
 reg.regQuery_A_Key HKEY_CURRENT_USER, key & "\missing", "x"
 Check "a failed read raises nothing", Err.Number, CLng(0)
 On Error GoTo 0
-Check "nothing written on overflow", reg.regQuery_A_Key(HKEY_CURRENT_USER, key, "TooBig"), ""
 
 ' regDelete_Sub_Key deletes a value; regDelete_A_Key deletes a subkey.
 reg.regDelete_Sub_Key HKEY_CURRENT_USER, key, "Text"

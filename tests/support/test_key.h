@@ -32,7 +32,6 @@ public:
     ~TestKey()
     {
         RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
         RegDeleteKeyW(HKEY_CURRENT_USER, root().c_str());  // only succeeds once no test key is left
     }
     TestKey(const TestKey&) = delete;
