@@ -441,10 +441,15 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     ASSERT_EQ(regsvr32(L"/s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), expectedEntries());
     EXPECT_EQ(checkedForThisBitness(), L"for the machine " + dllPath() + L": creates");
-    const std::vector<automation::HostCheck> hosts = automation::checkRegistration();
-    const std::wstring report = automation::describe(hosts);
-    EXPECT_EQ(report.substr(report.rfind(L'\n', report.size() - 2)), hosts.size() == 1 ? L"\nEvery host on this Windows creates the object.\n"
-                                                                                     : L"\nSome hosts on this Windows cannot create the object.\n");
+    // The report begins with this Windows's bitness and ends with whether every kind of host
+    // it runs creates the object: with this build alone registered, only 32-bit Windows.
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const bool windows64 = sizeof(void*) == 8 || wow64;
+    const std::wstring report = automation::describe(automation::checkRegistration());
+    EXPECT_EQ(report.substr(0, report.find(L'\n')), std::wstring(kProgId) + L" " + kClassIdText + L" on " + (windows64 ? L"64" : L"32") + L"-bit Windows");
+    EXPECT_EQ(report.substr(report.rfind(L'\n', report.size() - 2)), windows64 ? L"\nSome hosts on this Windows cannot create the object.\n"
+                                                                             : L"\nEvery host on this Windows creates the object.\n");
     // The user's registration comes first, whatever the length of its path.
     const std::wstring userServer = L"Software\\Classes\\" + std::wstring(kClassKey) + L"\\InprocServer32";
     const std::wstring missing = L"C:\\" + std::wstring(300, L'm') + L".dll";
@@ -459,6 +464,9 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     EXPECT_EQ(checkedForThisBitness(), std::wstring(L" : fails; the class is not registered for ") +
                                            (sizeof(void*) == 8 ? L"64-bit" : L"32-bit") + L" hosts; the ProgID " + kProgId +
                                            L" is not registered");
+    // What to run names the build's file where the release lays it out, or says which folder.
+    EXPECT_NE(automation::describe(automation::checkRegistration()).find(std::wstring(L"<the ") + (sizeof(void*) == 8 ? L"x64" : L"x86") + L" folder>\\Corvastel.dll"),
+              std::wstring::npos);
 
     // A ProgID that another class has taken over since is not ours to remove.
     ASSERT_EQ(regsvr32(L"/s"), 0u);
@@ -484,6 +492,7 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     CLSID classId{};
     EXPECT_TRUE(runningUnderWine() || CLSIDFromProgID(kProgId, &classId) == S_OK);
     ASSERT_EQ(registerForUser(L"/u"), 0u);
+    EXPECT_EQ(registerForUser(L"Z:\\nothing-here.dll"), 1u);
     EXPECT_EQ(ourEntries(user.get()), L"");
     EXPECT_EQ(ourEntries(machine.get()), machineBefore);
 }
