@@ -9,22 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace corvastel::testing {
-namespace {
-
-int savedArgc = 0;
-char** savedArgv = nullptr;
-
-}  // namespace
 
 const char* textOption(const char* name)
 {
     const std::string prefix = "--" + std::string(name) + "=";
-    for (int i = 1; i < savedArgc; ++i) {
-        if (std::strncmp(savedArgv[i], prefix.c_str(), prefix.size()) == 0) return savedArgv[i] + prefix.size();
+    for (int i = 1; i < __argc; ++i) {
+        if (std::strncmp(__argv[i], prefix.c_str(), prefix.size()) == 0) return __argv[i] + prefix.size();
     }
     return nullptr;
 }
@@ -37,7 +32,5 @@ int main(int argc, char** argv)
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     ::testing::InitGoogleTest(&argc, argv);
-    corvastel::testing::savedArgc = argc;
-    corvastel::testing::savedArgv = argv;
     return RUN_ALL_TESTS();
 }

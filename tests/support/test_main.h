@@ -1,7 +1,6 @@
 #pragma once
-// What a test program knows of its run: its own options on the command line,
-// --name=VALUE, read after GoogleTest has taken its flags, and whether Windows or Wine
-// runs it, where the two differ.
+// What a test program knows of its run: its own options on the command line beside
+// GoogleTest's, --name=VALUE, and whether Windows or Wine runs it, where the two differ.
 
 namespace corvastel::testing {
 
