@@ -210,9 +210,9 @@ private:
     bool chance() { return faults && random_() % 8 == 0; }
     bool fails(const char* call)
     {
-        const bool fails = chance();
-        if (fails && failed.empty()) failed = call;
-        return fails;
+        const bool failing = chance();
+        if (failing && failed.empty()) failed = call;
+        return failing;
     }
     LONG opened(HKEY* key, LONG status)
     {
