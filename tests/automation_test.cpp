@@ -147,6 +147,12 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
     EXPECT_EQ(exception.scode, kOverflow);
     EXPECT_EQ(view(exception.bstrDescription), L"Overflow");
     EXPECT_EQ(view(exception.bstrSource), kProgId);
+    // Data passed by value stays the caller's: an object keeps every reference it had.
+    UniqueVariant data = objectVariant(&keyPath.get());
+    const ComPtr<IDispatch> held(V_DISPATCH(&data.get()));
+    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"o").get(), data.get()}, result, exception), S_OK);
+    held->AddRef();
+    EXPECT_EQ(held->Release(), 2u);
 
     // Every argument named (as VBA passes them with :=); the first in DISPPARAMS is the last written.
     key_.write("s", REG_SZ, "text\0"s);
