@@ -365,13 +365,13 @@ private:
     {
         const auto root = static_cast<RegRootKey>(V_I4(&arguments[0]));
         const auto text = [&](size_t index) { return view(V_BSTR(&arguments[index])); };
-        UniqueVariant type;
         switch (method) {
         case DeleteSubKey: registryClass_.regDelete_Sub_Key(root, text(1), text(2)); return S_OK;
         case KeyExists: result = boolVariant(registryClass_.regDoes_Key_Exist(root, text(1))); return S_OK;
         case Query: return registryClass_.regQuery_A_Key(root, text(1), text(2), result);
         case CreateValue: {
             // A type left out or passed as missing is 0.
+            UniqueVariant type;
             const bool given = arguments.size() > 4 && SUCCEEDED(VariantChangeType(type.put(), const_cast<VARIANT*>(&arguments[4]), 0, VT_I4));
             auto dataType = static_cast<RegDataType>(given ? V_I4(&type.get()) : 0);
             return registryClass_.regCreate_Key_Value(root, text(1), text(2), arguments[3], dataType);
@@ -410,7 +410,7 @@ private:
         const std::wstring relative = relativePath();
         const std::wstring path = key_.path(relative);
         switch (pick(ours ? 7 : 3)) {
-        case 0: query(root, path, relative); break;
+        case 0: query(ours, root, path, relative); break;
         case 1: {
             const Outcome exists = call(KeyExists, {argument(longVariant(root)), text(path)});
             expect(exists, Outcome::ofBoolean(ours && !failed() && model_.keyExists(relative)), "key exists");
@@ -444,7 +444,7 @@ private:
         }
     }
 
-    void query(LONG root, const std::wstring& path, const std::wstring& relative)
+    void query(bool ours, LONG root, const std::wstring& path, const std::wstring& relative)
     {
         const std::wstring name = valueName();
         const std::optional<RawValue> before = model_.value(relative, name);
@@ -459,9 +459,9 @@ private:
         }
         const Outcome read = call(Query, {argument(longVariant(root)), text(path), text(name)});
         registry_.beforeDataRead = nullptr;
-        expect(read, root != kCurrentUser || failed() ? Outcome::ofText(L"")
-                     : raced                         ? RegistryModel::queriedInRace(*before, *raced)
-                                                     : RegistryModel::queried(before),
+        expect(read, !ours || failed() ? Outcome::ofText(L"")
+                     : raced           ? RegistryModel::queriedInRace(*before, *raced)
+                                       : RegistryModel::queried(before),
                "query");
     }
 
