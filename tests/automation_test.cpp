@@ -167,7 +167,7 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
 
     // A variable that no conversion makes a root key is refused, and the host told which
     // argument it was, when it asks.
-    UniqueVariant badRoot = data::arrayVariant();
+    UniqueVariant badRoot = arrayVariant();
     VARIANT variables[] = {byRef(keyPath), byRef(badRoot)};
     DISPPARAMS badCall{variables, nullptr, 2, 0};
     UINT argumentError = 99;

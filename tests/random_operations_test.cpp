@@ -126,17 +126,17 @@ public:
             // Cut at the first NUL, whose 1-based position must fit a 16-bit Integer.
             const std::wstring text = fromAnsi(stored->bytes);
             const size_t nul = text.find(L'\0');
-            if (nul != std::wstring::npos && nul + 1 > 32767) return Outcome::ofError(6);
-            return Outcome::ofText(text.substr(0, nul));
+            if (nul != std::wstring::npos && nul + 1 > 32767) return outcome::kOverflow;
+            return outcome::text(text.substr(0, nul));
         }
         if (!stored || (stored->type != REG_DWORD && stored->type != REG_BINARY) || stored->bytes.size() > 4) {
-            return Outcome::ofText(L"");
+            return outcome::text(L"");
         }
         ULONG number = 0;
         for (size_t i = 0; i < stored->bytes.size(); ++i) {
             number |= static_cast<ULONG>(static_cast<unsigned char>(stored->bytes[i])) << (8 * i);
         }
-        return Outcome::ofNumber(static_cast<LONG>(number));
+        return outcome::number(static_cast<LONG>(number));
     }
     // What it returns when another writer stored `now` after the size of `before` was
     // read and before its data was: the data goes into a buffer of the first size, as the
@@ -144,7 +144,7 @@ public:
     static Outcome queriedInRace(const RawValue& before, const RawValue& now)
     {
         const size_t room = before.type == REG_SZ ? before.bytes.size() : before.type == REG_DWORD ? 4 : std::min<size_t>(before.bytes.size(), 4);
-        if (now.bytes.size() > room) return Outcome::ofText(L"");
+        if (now.bytes.size() > room) return outcome::text(L"");
         std::string read = now.bytes;
         if (before.type == REG_SZ) read.resize(room, ' ');
         return queried(RawValue{before.type, read});
@@ -265,7 +265,7 @@ private:
             // Letters only, so never a number: up to 70,000 of them.
             std::wstring letters(pick(4) == 0 ? pick(70001) : pick(300), L'a');
             for (wchar_t& letter : letters) letter = static_cast<wchar_t>(L'a' + pick(26));
-            return {textVariant(letters), false, Outcome::ofText(letters), Outcome::ofError(13), Outcome::ofError(13)};
+            return {textVariant(letters), false, outcome::text(letters), outcome::kMismatch, outcome::kMismatch};
         }
         default: {
             const Datum& row = table_[pick(table_.size())];
@@ -285,9 +285,9 @@ private:
         VariantChangeType(held.put(), variant.addressof(), 0, VT_I8);
         const LONGLONG whole = V_I8(&held.get());
         const auto fits = [whole](LONGLONG low, LONGLONG high) {
-            return whole >= low && whole <= high ? Outcome::ofNumber(static_cast<LONG>(whole)) : Outcome::ofError(6);
+            return whole >= low && whole <= high ? outcome::number(static_cast<LONG>(whole)) : outcome::kOverflow;
         };
-        return {std::move(variant), true, Outcome::ofText(std::to_wstring(whole)), fits(INT32_MIN, INT32_MAX), fits(0, 255)};
+        return {std::move(variant), true, outcome::text(std::to_wstring(whole)), fits(INT32_MIN, INT32_MAX), fits(0, 255)};
     }
 
     std::wstring component()
@@ -349,14 +349,14 @@ private:
         }
         variables_.clear();
         if (!registry_.live.empty() || registry_.strayCloses) mismatch("a handle left open, or closed that was not open");
-        if (FAILED(hr)) return Outcome::ofError(HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : hr);
+        if (FAILED(hr)) return outcome::error(HRESULT_FACILITY(hr) == FACILITY_CONTROL ? HRESULT_CODE(hr) : hr);
         const VARIANT& value = result.get();
         switch (V_VT(&value)) {
         case VT_EMPTY: return Outcome();
-        case VT_BSTR: return Outcome::ofText(std::wstring(view(V_BSTR(&value))));
-        case VT_I4: return Outcome::ofNumber(V_I4(&value));
-        case VT_BOOL: return Outcome::ofBoolean(V_BOOL(&value) != VARIANT_FALSE);
-        default: return Outcome::ofText(L"<variant type " + std::to_wstring(V_VT(&value)) + L">");
+        case VT_BSTR: return outcome::text(std::wstring(view(V_BSTR(&value))));
+        case VT_I4: return outcome::number(V_I4(&value));
+        case VT_BOOL: return outcome::boolean(V_BOOL(&value) != VARIANT_FALSE);
+        default: return outcome::text(L"<variant type " + std::to_wstring(V_VT(&value)) + L">");
         }
     }
 
@@ -413,7 +413,7 @@ private:
         case 0: query(ours, root, path, relative); break;
         case 1: {
             const Outcome exists = call(KeyExists, {argument(longVariant(root)), text(path)});
-            expect(exists, Outcome::ofBoolean(ours && !failed() && model_.keyExists(relative)), "key exists");
+            expect(exists, outcome::boolean(ours && !failed() && model_.keyExists(relative)), "key exists");
             break;
         }
         case 2: {
@@ -421,7 +421,7 @@ private:
             const std::wstring child = relative + L"\\" + sub;
             const Outcome deleted = call(DeleteKey, {argument(longVariant(root)), text(path), text(sub)});
             const bool deletes = ours && !failed() && model_.keyExists(relative) && model_.keyExists(child) && model_.subKeyCount(*RegistryModel::canonical(child)) == 0;
-            expect(deleted, Outcome::ofBoolean(deletes), "delete key");
+            expect(deleted, outcome::boolean(deletes), "delete key");
             if (deletes) model_.deleteKey(child);
             break;
         }
@@ -459,7 +459,7 @@ private:
         }
         const Outcome read = call(Query, {argument(longVariant(root)), text(path), text(name)});
         registry_.beforeDataRead = nullptr;
-        expect(read, !ours || failed() ? Outcome::ofText(L"")
+        expect(read, !ours || failed() ? outcome::text(L"")
                      : raced           ? RegistryModel::queriedInRace(*before, *raced)
                                        : RegistryModel::queried(before),
                "query");

@@ -105,12 +105,16 @@ struct Outcome {
     std::wstring text;
     LONG number = 0;  // the number, the boolean (-1 or 0) or the error number
 
-    static Outcome ofText(std::wstring value) { return {Text, std::move(value), 0}; }
-    static Outcome ofNumber(LONG value) { return {Number, {}, value}; }
-    static Outcome ofBoolean(bool value) { return {Boolean, {}, value ? -1 : 0}; }
-    static Outcome ofError(LONG error) { return {Error, {}, error}; }
     bool operator==(const Outcome& other) const { return kind == other.kind && text == other.text && number == other.number; }
 };
+
+namespace outcome {
+inline Outcome text(std::wstring value) { return {Outcome::Text, std::move(value), 0}; }
+inline Outcome number(LONG value) { return {Outcome::Number, {}, value}; }
+inline Outcome boolean(bool value) { return {Outcome::Boolean, {}, value ? -1 : 0}; }
+inline Outcome error(LONG value) { return {Outcome::Error, {}, value}; }
+inline const Outcome kMismatch = error(13), kOverflow = error(6);
+}  // namespace outcome
 
 struct Datum {
     UniqueVariant value;
@@ -118,19 +122,12 @@ struct Datum {
     Outcome text, asLong, asByte;
 };
 
-namespace data {
-
-inline Outcome text(std::wstring value) { return Outcome::ofText(std::move(value)); }
-inline Outcome number(LONG value) { return Outcome::ofNumber(value); }
-inline Outcome error(LONG value) { return Outcome::ofError(value); }
-inline const Outcome kMismatch = error(13), kOverflow = error(6);
-
 // Text and its conversions; CStr gives text back as it is.
 inline Datum textDatum(std::wstring value, bool numeric, Outcome asLong, Outcome asByte)
 {
-    return {textVariant(value), numeric, text(value), std::move(asLong), std::move(asByte)};
+    return {textVariant(value), numeric, outcome::text(value), std::move(asLong), std::move(asByte)};
 }
-inline Datum notNumericText(std::wstring value) { return textDatum(std::move(value), false, kMismatch, kMismatch); }
+inline Datum notNumericText(std::wstring value) { return textDatum(std::move(value), false, outcome::kMismatch, outcome::kMismatch); }
 
 inline UniqueVariant arrayVariant()
 {
@@ -146,8 +143,6 @@ inline UniqueVariant decimalVariant(double value)
     V_VT(variant.addressof()) = VT_DECIMAL;
     return variant;
 }
-
-}  // namespace data
 
 inline std::string describe(const Outcome& outcome)
 {
@@ -173,7 +168,7 @@ std::vector<Datum> rows(Datum (&data)[count])
 // every integer type come from the random operations' own generator.
 inline std::vector<Datum> hostData()
 {
-    using namespace data;
+    using namespace outcome;
     if (GetUserDefaultLCID() == MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)) {
         Datum german[] = {
             {boolVariant(true), true, text(L"Wahr"), number(-1), number(255)},
