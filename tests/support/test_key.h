@@ -47,10 +47,8 @@ public:
         // The ANSI call counts a string's terminator that the caller left out when the
         // byte after the data is NUL; a guard byte there makes it store exactly the bytes.
         const std::string guarded = std::string(bytes) + '#';
-        UniqueHkey key;
-        ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), key.put()), ERROR_SUCCESS);
-        EXPECT_EQ(RegSetValueExA(key.get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
-                                 static_cast<DWORD>(bytes.size())),
+        EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, ansiPath(subKey).c_str(), name.c_str(), type, guarded.data(),
+                                  static_cast<DWORD>(bytes.size())),
                   ERROR_SUCCESS);
     }
     std::optional<RawValue> read(const std::string& name, const std::string& subKey = {}) const
