@@ -6,7 +6,6 @@
 
 #include "platform/owners.h"
 
-#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -65,7 +64,7 @@ public:
     }
 
 private:
-    std::atomic<ULONG> references_{1};  // a proxy's calls come on threads of their own
+    ULONG references_ = 1;
     UniqueVariant value_;
     bool hasValue_;
 };
