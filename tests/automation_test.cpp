@@ -434,6 +434,11 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     ASSERT_EQ(regsvr32(L"/s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), expectedEntries());
     EXPECT_EQ(checkedForThisBitness(), L"for the machine " + dllPath() + L": creates");
+    // Without its type library the class still creates, and the report says what fails.
+    UnRegisterTypeLib(LIBID_Corvastel, kVersionMajor, kVersionMinor, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    EXPECT_EQ(checkedForThisBitness(), L"for the machine " + dllPath() +
+                                           L": creates; the type library is not registered: early binding and calls between apartments fail");
+    ASSERT_EQ(regsvr32(L"/s"), 0u);
     // The report begins with this Windows's bitness and ends with whether every kind of host
     // it runs creates the object: with this build alone registered, only 32-bit Windows.
     BOOL wow64 = FALSE;
