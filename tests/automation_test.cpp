@@ -211,7 +211,7 @@ std::wstring parametersOf(ITypeInfo* info, const FUNCDESC& function)
 {
     BSTR names[8] = {};
     UINT count = 0;
-    info->GetNames(function.memid, names, 8, &count);
+    info->GetNames(function.memid, names, static_cast<UINT>(std::size(names)), &count);
     std::wstring text;
     for (SHORT i = 0; i < function.cParams; ++i) {
         const PARAMDESC& param = function.lprgelemdescParam[i].paramdesc;
