@@ -28,18 +28,19 @@ function(corvastel_needs_32bit_programs)
   endif()
 endfunction()
 
-# corvastel_add_wine_test(<name> <x86|x64> [LOCALE <locale>] COMMAND <program> [<arg>...])
+# corvastel_add_wine_test(<name> <x86|x64> [LOCALE <locale>] [ENV <variable>=<value>...]
+#                         COMMAND <program> [<arg>...])
 #   runs a Windows program as one of that bitness: a path, or the bare name of one of
 #   the prefix's own programs (regsvr32.exe, cscript.exe).
 function(corvastel_add_wine_test name arch)
-  cmake_parse_arguments(PARSE_ARGV 2 arg "" "LOCALE" "COMMAND")
+  cmake_parse_arguments(PARSE_ARGV 2 arg "" "LOCALE" "ENV;COMMAND")
   if(NOT arg_LOCALE)
     set(arg_LOCALE "${CORVASTEL_TEST_LOCALE}")
   endif()
   add_test(NAME ${name} COMMAND ${CORVASTEL_RUN_UNDER_WINE} ${CORVASTEL_WINEPREFIX} ${arch} ${arg_COMMAND})
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine
-    ENVIRONMENT "CORVASTEL_LOCALE=${arg_LOCALE}")
+    ENVIRONMENT "CORVASTEL_LOCALE=${arg_LOCALE};${arg_ENV}")
   if(arch STREQUAL x86)
     corvastel_needs_32bit_programs(${name})
   endif()

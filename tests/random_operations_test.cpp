@@ -5,7 +5,8 @@
 // reads of its size and of its data. Every result, error, stored value and variable
 // passed by reference must agree, every handle opened must be closed once, and the run
 // must not grow the process's memory or handles. Each run uses a fixed seed and a fresh
-// one, both printed; replay a failure with --seed=N --operations=N.
+// one, both printed first; replay a failure with CORVASTEL_SEED=N CORVASTEL_OPERATIONS=N
+// in the environment.
 
 #include <windows.h>
 #include <cguid.h>
@@ -18,7 +19,6 @@
 #include "support/client.h"
 #include "support/host_data.h"
 #include "support/test_key.h"
-#include "support/test_main.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -239,13 +239,13 @@ public:
 
     void run(long operations)
     {
+        std::printf("seed %llu: %ld operations\n", static_cast<unsigned long long>(seed_), operations);
+        std::fflush(stdout);  // before a crash can lose it
         for (operation_ = 0; operation_ < operations && failures_ < 10; ++operation_) {
             step();
             if (operation_ % 2000 == 1999) compareWholeTree();
         }
         compareWholeTree();
-        std::printf("seed %llu: %ld operations, %ld mismatches\n", static_cast<unsigned long long>(seed_), operation_,
-                    failures_);
     }
 
 private:
@@ -592,9 +592,9 @@ TEST(RandomOperations, AgreeWithTheModelAndLeakNothing)
         ComPtr<IDispatch> object;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_PPV_ARGS(&object)), S_OK);
 
-        const char* count = textOption("operations");
+        const char* count = std::getenv("CORVASTEL_OPERATIONS");
         const long operations = count ? std::atol(count) : 2000;
-        if (const char* seed = textOption("seed")) {
+        if (const char* seed = std::getenv("CORVASTEL_SEED")) {
             Driver(object.Get(), std::strtoull(seed, nullptr, 10)).run(operations);
         } else {
             const auto fresh = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
