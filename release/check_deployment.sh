@@ -49,15 +49,9 @@ run x64 msiexec.exe /x "$msi" /qn || fail "the silent uninstall"
 [ ! -e "$folder" ] || fail "$folder left after the uninstall"
 
 mkdir -p "$folder" && cp -r "$dist/x86" "$dist/x64" "$folder/"
-if $runs32; then
-  run x86 regsvr32.exe /s "$windows_folder\\x86\\Corvastel.dll" || fail "regsvr32 of the x86 build"
-fi
+if $runs32; then run x86 regsvr32.exe /s "$windows_folder\\x86\\Corvastel.dll" || fail "regsvr32 of the x86 build"; fi
 run x64 regsvr32.exe /s "$windows_folder\\x64\\Corvastel.dll" || fail "regsvr32 of the x64 build"
-if $runs32; then
-  registered=$(entries)
-else
-  registered=$(entries | own64) installed=$(own64 <<<"$installed")
-fi
+if $runs32; then registered=$(entries); else registered=$(entries | own64) installed=$(own64 <<<"$installed"); fi
 [ "$installed" = "$registered" ] ||
   fail "the MSI's entries are not regsvr32's:"$'\n'"$(diff <(echo "$installed") <(echo "$registered"))"
 

@@ -408,14 +408,6 @@ std::wstring expectedEntries()
            version + L"\\FLAGS\n  @=8\\0\n" + version + L"\\HELPDIR\n  @=" + dll.substr(0, dll.rfind(L'\\')) + L"\\0\n";
 }
 
-// A root key's subkey, open for reading.
-UniqueHkey subKey(HKEY root, const wchar_t* path)
-{
-    UniqueHkey key;
-    EXPECT_EQ(RegOpenKeyExW(root, path, 0, KEY_READ, key.put()), ERROR_SUCCESS);
-    return key;
-}
-
 // What RegisterCorvastel /check reports for hosts of this program's bitness.
 std::wstring checkedForThisBitness()
 {
@@ -480,10 +472,11 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
 
 TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines)
 {
-    const UniqueHkey machine = subKey(HKEY_LOCAL_MACHINE, L"Software\\Classes");
+    UniqueHkey machine, user;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_READ, machine.put()), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, user.put()), ERROR_SUCCESS);
     const std::wstring machineBefore = ourEntries(machine.get());
     ASSERT_EQ(registerForUser(L""), 0u);
-    const UniqueHkey user = subKey(HKEY_CURRENT_USER, L"Software\\Classes");
     EXPECT_EQ(ourEntries(user.get()), expectedEntries());
     EXPECT_EQ(ourEntries(machine.get()), machineBefore);
     // Wine 8's HKEY_CLASSES_ROOT is the machine's classes alone; Windows merges in the user's.

@@ -7,6 +7,8 @@ set -euo pipefail
 objdump=$1 arch=$2 dll=$3
 shift 2
 system_dlls='^(kernel32|advapi32|oleaut32|ole32|user32|msvcrt|api-ms-win-.*)\.dll$'
+required=(DYNAMIC_BASE NX_COMPAT)
+[ "$arch" = x64 ] && required+=(HIGH_ENTROPY_VA)
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 exports=$("$objdump" -p "$dll" | awk '/^Name /{print "name", $NF} /^Ordinal Base/{print "base", $NF}
@@ -15,14 +17,8 @@ expected=$'name Corvastel.dll\nbase 1\n1 DllCanUnloadNow\n2 DllGetClassObject\n3
 [ "$exports" = "$expected" ] || fail "$dll exports"$'\n'"$exports"
 for file in "$@"; do
   headers=$("$objdump" -p "$file")
-  for imported in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do
-    grep -qiE "$system_dlls" <<<"$imported" || fail "$file imports $imported"
-  done
-  required=(DYNAMIC_BASE NX_COMPAT)
-  [ "$arch" = x64 ] && required+=(HIGH_ENTROPY_VA)
-  for flag in "${required[@]}"; do
-    grep -qw "$flag" <<<"$headers" || fail "$file lacks $flag"
-  done
+  for imported in $(awk '/DLL Name:/ {print $3}' <<<"$headers"); do grep -qiE "$system_dlls" <<<"$imported" || fail "$file imports $imported"; done
+  for flag in "${required[@]}"; do grep -qw "$flag" <<<"$headers" || fail "$file lacks $flag"; done
   grep -q __stack_chk_guard <<<"$("$objdump" -t "$file")" || fail "$file has no stack protector"
 done
 echo "$# files checked, $failures problems"

@@ -175,14 +175,8 @@ public:
     std::multiset<HKEY> live;  // opened and not yet closed
     size_t strayCloses = 0;    // of a handle that was not open
 
-    LONG open(HKEY parent, const char* path, HKEY* key) override
-    {
-        return opened(key, fails("open") ? kDenied : real_.open(parent, path, key));
-    }
-    LONG create(HKEY parent, const char* path, HKEY* key) override
-    {
-        return opened(key, fails("create") ? kDenied : real_.create(parent, path, key));
-    }
+    LONG open(HKEY parent, const char* path, HKEY* key) override { return opened(key, fails("open") ? kDenied : real_.open(parent, path, key)); }
+    LONG create(HKEY parent, const char* path, HKEY* key) override { return opened(key, fails("create") ? kDenied : real_.create(parent, path, key)); }
     LONG query(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
     {
         if (data && beforeDataRead) beforeDataRead();

@@ -1,12 +1,12 @@
 #pragma once
-// A key of its own below HKEY_CURRENT_USER for one test, removed with everything under
-// it afterwards, and raw access through the ANSI functions to seed and check its values.
+// A key of its own below HKEY_CURRENT_USER, one per process at a time, removed with
+// everything under it afterwards, and raw access through the ANSI functions to seed and
+// check its values.
 
 #include "platform/owners.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,10 +21,8 @@ struct RawValue {
 
 class TestKey {
 public:
-    TestKey()
+    TestKey() : path_(root() + L"\\" + std::to_wstring(GetCurrentProcessId()))
     {
-        static std::atomic<unsigned> counter{0};
-        path_ = root() + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
         RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());  // an earlier run's, cut short
         UniqueHkey key;
         EXPECT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, path_.c_str(), key.put()), ERROR_SUCCESS);
