@@ -451,6 +451,11 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + std::wstring(kClassKey)).c_str());
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), L"");
+    // A registration that fails halfway (a volatile class key takes no lasting subkeys) takes back what it wrote.
+    UniqueHkey volatileKey;
+    RegCreateKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, volatileKey.put(), nullptr);
+    EXPECT_NE(regsvr32(L"/s"), 0u);
+    EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), L"");
     EXPECT_EQ(checkedForThisBitness(), std::wstring(L" : fails; the class is not registered for ") +
                                            (sizeof(void*) == 8 ? L"64-bit" : L"32-bit") + L" hosts; the ProgID " + kProgId +
                                            L" is not registered");
