@@ -451,7 +451,8 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + std::wstring(kClassKey)).c_str());
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), L"");
-    // A registration that fails halfway (a volatile class key takes no lasting subkeys) takes back what it wrote.
+    // A registration that fails halfway takes back what it wrote: a volatile class key takes
+    // no lasting subkeys.
     UniqueHkey volatileKey;
     RegCreateKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_WRITE, nullptr, volatileKey.put(), nullptr);
     EXPECT_NE(regsvr32(L"/s"), 0u);
