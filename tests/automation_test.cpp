@@ -141,7 +141,7 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
                                                    longVariant(7).get()}, result, exception, {ids[1]}),
               S_OK);
     EXPECT_EQ(key_.read("m"), (RawValue{REG_MULTI_SZ, "b\0"s}));
-    // A missing argument where the parameter is not optional is data like any other: no text.
+    // A missing argument for a parameter that is not optional is passed on as data, which no conversion takes.
     EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"b").get(),
                                                    scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND).get()}, result, exception),
               DISP_E_EXCEPTION);
