@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# bench.sh [x86|x64]: builds Corvastel.dll of that bitness (32-bit unless this host runs
-# no 32-bit programs), registers it in the private Wine prefix and measures every
+# bench.sh [x86|x64]: builds Corvastel.dll of that bitness (32-bit where the CPU runs
+# 32-bit programs, else 64-bit), registers it in the private Wine prefix and measures every
 # operation against the raw registry calls and the script host's own objects.
 # Writes build/bench/<arch>/results.csv, script-loops.csv and docs/bench-scale.png.
+# 32-bit figures taken under emulation (with-32bit.sh) go to build/bench/x86-emulated
+# and are said to be such: they compare with each other, never with native figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh gnuplot-nox
+[ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/bench.sh "$@"
 arch=${1:-x86}
-scripts/host-runs-32bit.sh || arch=${1:-x64}
+[ "$CORVASTEL_32BIT" = native ] || arch=${1:-x64}
+results=$arch
+if [ "$arch" = x86 ] && [ "$CORVASTEL_32BIT" = emulated ]; then
+  results=x86-emulated
+  echo "The 32-bit figures below are taken under qemu-i386: compare them with each other, not with native figures."
+fi
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" --target dist corvastel_bench
 
 prefix=$(realpath -m build/wineprefix)
-out=$(realpath -m "build/bench/$arch")
+out=$(realpath -m "build/bench/$results")
 mkdir -p "$out"
 scripts/wine-prefix.sh up "$prefix"
 trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
@@ -29,7 +37,7 @@ run regsvr32.exe /u /s "$dll"
 gnuplot <<GNUPLOT
 set terminal pngcairo noenhanced size 900,420 font "sans,10"
 set output "docs/bench-scale.png"
-set multiplot layout 1,2 title "Corvastel regQuery_A_Key under Wine ($arch build): cost per call"
+set multiplot layout 1,2 title "Corvastel regQuery_A_Key under Wine ($results build): cost per call"
 set logscale x
 set yrange [0:*]
 set xlabel "REG_SZ length (characters)"

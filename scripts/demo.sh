@@ -2,21 +2,18 @@
 # Installs what is missing, builds the 32-bit and the 64-bit Corvastel.dll, registers
 # both side by side in the project's private Wine prefix, shows what RegisterCorvastel
 # /check makes of that, and runs the example scripts under the cscript of each bitness
-# and the C++ client against them (the 64-bit ones alone on a host that runs no 32-bit
-# programs).
+# and the C++ client against them (the 32-bit ones under emulation where the CPU runs no
+# 32-bit programs, and the 64-bit ones alone where that cannot be had: with-32bit.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+[ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/demo.sh "$@"
 for arch in x86 x64; do
   cmake --preset "$arch" >/dev/null
   cmake --build --preset "$arch" --target dist cpp_client
 done
 archs=(x86 x64)
-if ! scripts/host-runs-32bit.sh; then
-  archs=(x64)
-  echo "This host runs no 32-bit programs: the 64-bit examples run here; the 32-bit ones" \
-       "need a host that runs 32-bit programs (dist/x86 is built all the same)."
-fi
+[ "$CORVASTEL_32BIT" != none ] || archs=(x64)
 
 prefix=$(realpath -m build/wineprefix)
 scripts/wine-prefix.sh up "$prefix"

@@ -1,7 +1,32 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian 12, skipping what is there.
-# Further packages to install may be named as arguments.
+# setup.sh [PACKAGE...]: installs what building and testing need on Debian 12, skipping
+# what is there, and the further packages named.
+# setup.sh --emulator: installs qemu-user from bookworm-backports (bookworm's own 7.2 runs
+# Wine's 32-bit side far too slowly), for hosts whose CPU runs no 32-bit programs
+# (scripts/with-32bit.sh asks for it there). The backports suite is reached through the
+# mirror the machine's apt sources already use for bookworm.
 set -euo pipefail
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+install() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
+}
+
+if [ "${1:-}" = --emulator ]; then
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  backports=/etc/apt/sources.list.d/corvastel-$codename-backports.sources
+  if [ ! -f "$backports" ]; then
+    mirror=$(apt-get indextargets --format '$(REPO_URI) $(CODENAME)' | awk -v suite="$codename" '$2 == suite { print $1; exit }')
+    [ -n "$mirror" ] || { echo "setup.sh: no apt source serves $codename" >&2; exit 1; }
+    echo "Adding $codename-backports from $mirror"
+    printf 'Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+      "$mirror" "$codename" | as_root tee "$backports" >/dev/null
+  fi
+  as_root apt-get update -qq
+  # Without its recommendations: qemu-user-binfmt would register the emulator for the whole host.
+  install -t "$codename-backports" qemu-user
+  exit 0
+fi
 
 packages=(
   cmake ninja-build
@@ -19,9 +44,7 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-
 echo "Installing: ${missing[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
 as_root apt-get update -qq
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install "${missing[@]}"
