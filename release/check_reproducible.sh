@@ -10,9 +10,11 @@ git -C "$source" ls-files -z | tar -C "$source" --null -T - -cf - | tar -xf - -C
 cd "$work"
 quietly() { "$@" >>build.log 2>&1 || { tail -n 30 build.log; exit 1; }; }
 for arch in x86 x64; do
+  echo "building the $arch build again in $work"
   quietly cmake --preset "$arch" -DBUILD_TESTING=OFF
   quietly cmake --build --preset "$arch" --target dist
 done
+echo "making the release again"
 quietly cmake -S release -B build/release -G Ninja
 quietly cmake --build build/release --target release
 files=({x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvastel.exe} $(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.zip))

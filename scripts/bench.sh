@@ -24,6 +24,7 @@ out=$(realpath -m "build/bench/$results")
 mkdir -p "$out"
 scripts/wine-prefix.sh up "$prefix"
 trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
+trap 'exit 130' INT TERM
 run() { scripts/run-under-wine.sh "$prefix" "$arch" "$@"; }
 dll="Z:$(realpath "dist/$arch/Corvastel.dll")"
 

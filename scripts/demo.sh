@@ -18,6 +18,7 @@ archs=(x86 x64)
 prefix=$(realpath -m build/wineprefix)
 scripts/wine-prefix.sh up "$prefix"
 trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
+trap 'exit 130' INT TERM
 # Each bitness's programs, ours and the prefix's own, run as programs of that bitness.
 run() { scripts/run-under-wine.sh "$prefix" "$@"; }
 step() { printf '\n=== %s\n' "$1"; }

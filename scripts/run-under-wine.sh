@@ -35,9 +35,18 @@ shift 3
 locale=${CORVASTEL_LOCALE:-en_US.UTF-8}
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-LANG=$locale LC_ALL=$locale "$loader" "$program" "$@" >"$output" 2>&1 </dev/null
+# The program runs in the background so that an interrupt reaches this script at once
+# (it stops the prefix's programs, which Wine would otherwise keep running), and its output
+# is passed on as it comes while it is kept for the check below.
+passing_on=""
+trap 'kill $passing_on 2>/dev/null; wineserver -k 2>/dev/null; exit 130' INT TERM
+LANG=$locale LC_ALL=$locale "$loader" "$program" "$@" >"$output" 2>&1 </dev/null &
+running=$!
+tail -s 0.1 -n +1 -f --pid="$running" "$output" &
+passing_on=$!
+wait "$running"
 status=$?
-cat "$output"
+wait "$passing_on"
 if [ "$status" -ne 0 ] && [ ! -s "$output" ]; then
   echo "run-under-wine: $program ended with status $status before writing anything;" \
        "starting it once more with Wine's error messages on" >&2

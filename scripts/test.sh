@@ -7,12 +7,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 [ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/test.sh "$@"
+# Each run starts from new Wine prefixes, as a fresh clone does, so that nothing an
+# interrupted run left registered or installed counts; an interrupt stops their programs.
+prefixes=(build/wineprefix build/wineprefix32)
+for prefix in "${prefixes[@]}"; do scripts/wine-prefix.sh remove "$prefix"; done
+trap 'for prefix in "${prefixes[@]}"; do scripts/wine-prefix.sh down "$prefix"; done' EXIT
+trap 'exit 130' INT TERM
 status=0
 for arch in x86 x64; do
   echo "=== $arch"
   cmake --workflow --preset "$arch" || status=1
 done
-echo "=== the release: both builds side by side, registration-free, the installers, signing, a second build"
+echo "=== the release: both builds side by side, registration-free, the installers, signing, and"
+echo "    last the commit built again in another folder and compared (a minute or two without output)"
 cmake -S release -B build/release -G Ninja >/dev/null &&
   cmake --build build/release &&
   ctest --test-dir build/release --output-on-failure || status=1
