@@ -6,11 +6,11 @@
 #   --timestamp URL countersigns each signature at that timestamp server, so that it
 #   stays valid after the certificate expires.
 #
-#   With FILEs, signs those files in place. Without, signs the release after
-#   scripts/test.sh (or the release stage) made it: both builds' DLLs and
-#   RegisterCorvastel.exe in dist/, then makes the installers again around the signed
-#   files and signs the NSIS installer and the MSIs, then makes the zip and
-#   dist/SHA256SUMS of the signed files. Nothing is ever signed without a certificate.
+#   With FILEs, signs those files in place. Without, makes the signed release in a folder
+#   of its own, dist/signed, which no build writes to: both builds' dist folders copied
+#   there, their DLLs and RegisterCorvastel.exe signed, the installers made around the
+#   signed files and signed, then the zip and SHA256SUMS of them all. Nothing is ever
+#   signed without a certificate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 timestamp=()
@@ -38,10 +38,15 @@ if [ $# -gt 0 ]; then
   sign "$@"
   exit 0
 fi
-shopt -s nullglob
-installers=(dist/Corvastel-*-setup.exe dist/Corvastel-*.msi)
-[ ${#installers[@]} -gt 0 ] || { echo "sign.sh: no release in dist/; run scripts/test.sh first" >&2; exit 1; }
-sign dist/x86/Corvastel.dll dist/x86/RegisterCorvastel.exe dist/x64/Corvastel.dll dist/x64/RegisterCorvastel.exe
-cmake --build build/release --target installers
-sign "${installers[@]}"
-cmake --build build/release
+for arch in x86 x64; do
+  [ -f "dist/$arch/Corvastel.dll" ] || { echo "sign.sh: no dist/$arch; run scripts/test.sh first" >&2; exit 1; }
+done
+signed=$PWD/dist/signed
+rm -rf "$signed" && mkdir -p "$signed"
+cp -r dist/x86 dist/x64 "$signed"
+sign "$signed"/{x86,x64}/{Corvastel.dll,RegisterCorvastel.exe}
+cmake -S release -B build/release-signed -G Ninja -DCORVASTEL_DIST_DIR="$signed" >/dev/null
+cmake --build build/release-signed --target installers
+sign "$signed"/Corvastel-*-setup.exe "$signed"/Corvastel-*.msi
+cmake --build build/release-signed --target release
+echo "the signed release: $signed"
