@@ -29,11 +29,12 @@ run() { scripts/run-under-wine.sh "$prefix" "$arch" "$@"; }
 dll="Z:$(realpath "dist/$arch/Corvastel.dll")"
 
 run regsvr32.exe /s "$dll"
+# However the run ends, Ctrl-C included, it takes back what it registered.
+trap 'run regsvr32.exe /u /s "$dll" || true; scripts/wine-prefix.sh down "$prefix"' EXIT
 run "build/$arch/bin/corvastel_bench.exe" "Z:$out"
 echo
 progid=$(sed -n 's/^set(CORVASTEL_PROGID \(.*\))$/\1/p' cmake/Identities.cmake)
 run cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" "$progid" | tr -d '\r' | tee "$out/script-loops.csv"
-run regsvr32.exe /u /s "$dll"
 
 gnuplot <<GNUPLOT
 set terminal pngcairo noenhanced size 900,420 font "sans,10"

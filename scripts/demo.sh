@@ -16,15 +16,26 @@ archs=(x86 x64)
 [ "$CORVASTEL_32BIT" != none ] || archs=(x64)
 
 prefix=$(realpath -m build/wineprefix)
-scripts/wine-prefix.sh up "$prefix"
-trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
-trap 'exit 130' INT TERM
 # Each bitness's programs, ours and the prefix's own, run as programs of that bitness.
 run() { scripts/run-under-wine.sh "$prefix" "$@"; }
 step() { printf '\n=== %s\n' "$1"; }
+# However the demo ends, Ctrl-C included, it takes back what it registered.
+registered=()
+unregister() {
+  for arch in "${registered[@]}"; do
+    step "Unregistering the $arch build"
+    run "$arch" regsvr32.exe /u /s "Z:$(realpath "dist/$arch/Corvastel.dll")" || true
+  done
+  scripts/wine-prefix.sh down "$prefix"
+  echo "done: the prefix is as it was"
+}
+scripts/wine-prefix.sh up "$prefix"
+trap unregister EXIT
+trap 'exit 130' INT TERM
 
 for arch in "${archs[@]}"; do
   step "Registering dist/$arch/Corvastel.dll with the $arch regsvr32"
+  registered+=("$arch")
   run "$arch" regsvr32.exe /s "Z:$(realpath "dist/$arch/Corvastel.dll")"
 done
 step "What hosts of each bitness get: RegisterCorvastel.exe /check"
@@ -37,8 +48,3 @@ for arch in "${archs[@]}"; do
   step "examples/cpp_client.cpp built for $arch, early bound through _clsRegistry"
   run "$arch" "build/$arch/bin/cpp_client.exe"
 done
-for arch in "${archs[@]}"; do
-  step "Unregistering the $arch build"
-  run "$arch" regsvr32.exe /u /s "Z:$(realpath "dist/$arch/Corvastel.dll")"
-done
-echo "done: the prefix is as it was"
