@@ -21,12 +21,12 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override
     {
-        lockModule();
+        lockServer();
         return 2;
     }
     ULONG STDMETHODCALLTYPE Release() override
     {
-        unlockModule();
+        unlockServer();
         return 1;
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override
@@ -38,7 +38,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override
     {
-        lock ? lockModule() : unlockModule();
+        lock ? lockServer() : unlockServer();
         return S_OK;
     }
 };

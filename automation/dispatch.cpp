@@ -42,11 +42,13 @@ Function shapeOf(ITypeInfo* info, const FUNCDESC& description)
 {
     UniqueBstr name;
     info->GetDocumentation(description.memid, name.put(), nullptr, nullptr, nullptr);
-    Function function{std::wstring(view(name.get())), description.memid, static_cast<UINT>(description.cParams), {}};
-    for (UINT index = 0; index < function.count; ++index) {
+    const auto count = static_cast<UINT>(description.cParams);
+    Function function{std::wstring(view(name.get())), description.memid, count, {}};
+    for (UINT index = 0; index < count; ++index) {
         const ELEMDESC& parameter = description.lprgelemdescParam[index];
         function.parameters[index] = {scalarType(info, parameter.tdesc), parameter.tdesc.vt == VT_PTR,
                                       (parameter.paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0};
+        if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --function.arguments;
     }
     return function;
 }
@@ -177,7 +179,7 @@ const TypeDispatch::Function* TypeDispatch::find(DISPID member) const noexcept
 
 HRESULT TypeDispatch::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const
 {
-    if (count == 1 && names && names[0] && ids) {
+    if (count == 1) {
         for (const Function& function : functions_) {
             if (equalIgnoringAsciiCase(function.name, names[0])) {
                 ids[0] = function.member;
@@ -194,10 +196,9 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
     const Function* function = find(member);
     if (!params || !function) return info_->Invoke(object, member, flags, params, result, exception, argumentError);
     if (isMalformed(*params)) return E_INVALIDARG;
-    // More arguments than parameters: the type information refuses the count.
-    if (params->cArgs > function->count) {
-        return invoker_->Invoke(object, member, flags, params, result, exception, argumentError);
-    }
+    // Checked here: Wine's type information calls a method without a result with surplus
+    // arguments, and with named ones that no parameter has.
+    if (params->cArgs > function->arguments) return DISP_E_BADPARAMCOUNT;
 
     VARIANT arguments[kMaxParameters];
     DISPID names[kMaxParameters];
@@ -209,11 +210,14 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
         const VARIANT& argument = params->rgvarg[index];
         const UINT parameter = parameterOf(*params, index);
         const bool named = index < params->cNamedArgs;
-        const bool known = parameter < function->count;
+        if (parameter >= function->arguments) {
+            if (argumentError) *argumentError = index;
+            return DISP_E_PARAMNOTFOUND;
+        }
+        const Parameter& shape = function->parameters[parameter];
         // Missing named arguments, and missing positional ones at the end, are left out as
         // if the host had not passed them, so that the parameter gets its default.
-        if (known && function->parameters[parameter].optional && isMissing(argument) &&
-            (named || index == params->cNamedArgs + trailingLeftOut)) {
+        if (shape.optional && isMissing(argument) && (named || index == params->cNamedArgs + trailingLeftOut)) {
             if (!named) ++trailingLeftOut;
             continue;
         }
@@ -221,16 +225,14 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
         if (named) names[call.cNamedArgs++] = params->rgdispidNamedArgs[index];
         callersIndex[slot] = index;
         arguments[slot] = argument;
-        if (known && function->parameters[parameter].byReference && function->parameters[parameter].scalar == VT_EMPTY &&
-            !(V_VT(&argument) & VT_BYREF)) {
+        if (shape.byReference && shape.scalar == VT_EMPTY && !(V_VT(&argument) & VT_BYREF)) {
             adapted[slot].lend(argument, arguments[slot]);
             continue;
         }
-        if (!known || function->parameters[parameter].scalar == VT_EMPTY ||
-            V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument)) {
+        if (shape.scalar == VT_EMPTY || V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument)) {
             continue;
         }
-        if (FAILED(adapted[slot].adapt(*V_VARIANTREF(&argument), function->parameters[parameter], arguments[slot]))) {
+        if (FAILED(adapted[slot].adapt(*V_VARIANTREF(&argument), shape, arguments[slot]))) {
             if (argumentError) *argumentError = index;
             return DISP_E_TYPEMISMATCH;
         }

@@ -18,9 +18,9 @@ public:
 
     ITypeInfo* typeInfo() const noexcept { return info_.Get(); }
 
-    // IDispatch::GetIDsOfNames. A lone function name that matches one of the interface's
-    // in ASCII letters, ignoring case, is answered from the names read once; any other
-    // request goes to the type information.
+    // IDispatch::GetIDsOfNames, for names and ids that are there. A lone function name
+    // that matches one of the interface's in ASCII letters, ignoring case, is answered
+    // from the names read once; any other request goes to the type information.
     HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const;
 
     // ITypeInfo::Invoke, adapted to script hosts. A variable they pass for a typed
@@ -42,7 +42,7 @@ public:
     struct Function {
         std::wstring name;
         DISPID member;
-        UINT count;  // the result's parameter included
+        UINT arguments;  // what a caller passes: the parameters but the result's
         Parameter parameters[kMaxParameters];
     };
 

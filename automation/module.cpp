@@ -1,4 +1,4 @@
-// The module's state: its handle, the count that keeps it loaded, and the type
+// The module's state: its handle, the counts that keep it loaded, and the type
 // information, loaded once.
 #include "automation/module.h"
 
@@ -16,15 +16,23 @@ namespace corvastel::automation {
 namespace {
 
 HMODULE moduleHandle = nullptr;
-std::atomic<LONG> locks{0};
+std::atomic<LONG> objects{0};
+std::atomic<LONG> serverLocks{0};
 std::atomic<TypeDispatch*> cachedDispatch{nullptr};
 
 }  // namespace
 
 HMODULE thisModule() noexcept { return moduleHandle; }
 
-void lockModule() noexcept { ++locks; }
-void unlockModule() noexcept { --locks; }
+void objectCreated() noexcept { ++objects; }
+void objectDestroyed() noexcept { --objects; }
+void lockServer() noexcept { ++serverLocks; }
+void unlockServer() noexcept
+{
+    LONG held = serverLocks.load();
+    while (held > 0 && !serverLocks.compare_exchange_weak(held, held - 1)) {
+    }
+}
 
 HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept
 {
@@ -67,6 +75,6 @@ void attachModule(HMODULE module) noexcept { moduleHandle = module; }
 
 void releaseTypeInformation() noexcept { delete cachedDispatch.exchange(nullptr); }
 
-bool moduleIsInUse() noexcept { return locks != 0; }
+bool moduleIsInUse() noexcept { return objects != 0 || serverLocks != 0; }
 
 }  // namespace corvastel::automation

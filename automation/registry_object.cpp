@@ -3,6 +3,8 @@
 #include "automation/dispatch.h"
 #include "automation/error_info.h"
 
+#include <algorithm>
+
 namespace corvastel::automation {
 namespace {
 
@@ -10,9 +12,9 @@ VARIANT_BOOL variantBool(bool value) noexcept { return value ? VARIANT_TRUE : VA
 
 }  // namespace
 
-RegistryObject::RegistryObject() noexcept { lockModule(); }
+RegistryObject::RegistryObject() noexcept { objectCreated(); }
 
-RegistryObject::~RegistryObject() { unlockModule(); }
+RegistryObject::~RegistryObject() { objectDestroyed(); }
 
 HRESULT RegistryObject::create(REFIID iid, void** object) noexcept
 {
@@ -64,6 +66,7 @@ HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 
 HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
+    if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_POINTER;
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     const TypeDispatch* dispatch = nullptr;
     const HRESULT hr = registryDispatch(&dispatch);

@@ -60,6 +60,8 @@ TEST_F(Automation, ClassObjectCreatesObjectsAndKeepsTheLibraryWhileUsed)
     object_.Reset();
     factory_.Reset();
     EXPECT_EQ(canUnloadNow(), S_OK);
+    // An unlock too many is ignored: it cannot take away a lock taken after it.
+    corvastelClassFactory()->LockServer(FALSE);
     corvastelClassFactory()->LockServer(TRUE);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
     corvastelClassFactory()->LockServer(FALSE);
@@ -76,6 +78,11 @@ TEST_F(Automation, NullPointersAreRefusedNullStringsAreEmptyAndTheTypeInformatio
     EXPECT_EQ(object_->regDelete_A_Key(kCurrentUserRoot, nullptr, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(object_->GetTypeInfoCount(nullptr), E_POINTER);
     EXPECT_EQ(object_->GetTypeInfo(0, 0, nullptr), E_POINTER);
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"regQuery_A_Key")}, noName[] = {nullptr};
+    DISPID id = 0;
+    EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, nullptr, 1, 0, &id), E_POINTER);
+    EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, noName, 1, 0, &id), E_POINTER);
+    EXPECT_EQ(object_->GetIDsOfNames(IID_NULL, name, 1, 0, nullptr), E_POINTER);
     // The type information that hosts browse (VBA's object browser, PowerShell's Get-Member).
     UINT count = 0;
     ComPtr<ITypeInfo> info;
@@ -141,6 +148,15 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
                                                    longVariant(7).get()}, result, exception, {ids[1]}),
               S_OK);
     EXPECT_EQ(key_.read("m"), (RawValue{REG_MULTI_SZ, "b\0"s}));
+    // More arguments than parameters, or a name that no parameter has, write nothing.
+    UniqueVariant one = longVariant(1);
+    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"x").get(), one.get(), one.get(),
+                                                   one.get()}, result, exception),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"x").get(), one.get(), one.get()},
+                           result, exception, {9}),
+              DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(key_.read("x"), std::nullopt);
     // A missing argument for a parameter that is not optional is passed on as data, which no conversion takes.
     EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"b").get(),
                                                    scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND).get()}, result, exception),
@@ -185,6 +201,8 @@ TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
     EXPECT_EQ(describe(result.get()), "VT 11 -1");  // True
 
     EXPECT_EQ(dispatchIdOf(object_.Get(), L"regNothing", id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(dispatchIdOf(object_.Get(), L"regDelete", id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(dispatchIdOf(object_.Get(), L"regDelete_A_Keys", id), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, nullptr, result.put(), nullptr, nullptr), E_INVALIDARG);
     DISPPARAMS noArray{nullptr, nullptr, 3, 0};
     EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr, nullptr), E_INVALIDARG);
