@@ -1,6 +1,7 @@
 #include "platform/basic_runtime.h"
 
 #include <cmath>
+#include <string>
 
 namespace corvastel {
 namespace {
@@ -60,6 +61,16 @@ bool isNotANumber(const VARIANT& value)
     }
 }
 
+// CStr of one of Basic's error values (CVErr's, or Excel's #N/A, which hosts pass as
+// errors of the control facility): "Error" and its number. Other error codes, a missing
+// argument's among them, are no Basic values and convert to nothing.
+HRESULT errorText(SCODE error, UniqueVariant& result)
+{
+    if (HRESULT_FACILITY(error) != FACILITY_CONTROL) return kTypeMismatch;
+    result = textVariant(L"Error " + std::to_wstring(HRESULT_CODE(error)));
+    return S_OK;
+}
+
 // Basic's CStr, CByte and CLng: Null is its own error, error values are never
 // numbers, and everything else is the automation coercion in the user's locale.
 HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant& result)
@@ -68,7 +79,7 @@ HRESULT coerce(const VARIANT& value, VARTYPE target, USHORT flags, UniqueVariant
     if (const HRESULT hr = resolve(value, plain); FAILED(hr)) return basicError(hr);
     switch (V_VT(&plain.get())) {
     case VT_NULL: return kInvalidUseOfNull;
-    case VT_ERROR: return kTypeMismatch;
+    case VT_ERROR: return target == VT_BSTR ? errorText(V_ERROR(&plain.get()), result) : kTypeMismatch;
     default: break;
     }
     if (target != VT_BSTR && isNotANumber(plain.get())) {
@@ -144,7 +155,8 @@ bool isNumeric(const VARIANT& value)
 HRESULT toText(const VARIANT& value, UniqueBstr& text)
 {
     UniqueVariant converted;
-    const HRESULT hr = coerce(value, VT_BSTR, VARIANT_ALPHABOOL | VARIANT_LOCALBOOL, converted);
+    // Booleans keep their English words in every locale, as CStr's do.
+    const HRESULT hr = coerce(value, VT_BSTR, VARIANT_ALPHABOOL, converted);
     if (FAILED(hr)) return hr;
     VARIANT released = converted.release();
     text.reset(V_BSTR(&released));

@@ -26,7 +26,8 @@ std::wstring_view trimSpaces(std::wstring_view text) noexcept;
 // IsNumeric: numeric variants (Empty and booleans included) and text that reads as a
 // number in the user's locale.
 bool isNumeric(const VARIANT& value);
-// CStr: booleans as words, Empty as "", numbers and dates in the user's locale.
+// CStr: booleans as the words True and False, Empty as "", numbers and dates in the
+// user's locale, Basic's error values as "Error 2042" and the like.
 HRESULT toText(const VARIANT& value, UniqueBstr& text);
 // CByte and CLng: the automation coercions, rounding half to even.
 HRESULT toByte(const VARIANT& value, BYTE& number);

@@ -170,7 +170,8 @@ inline std::vector<Datum> hostData()
     using namespace outcome;
     if (GetUserDefaultLCID() == MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)) {
         Datum german[] = {
-            {boolVariant(true), true, text(L"Wahr"), number(-1), number(255)},
+            // The words stay English.
+            {boolVariant(true), true, text(L"True"), number(-1), number(255)},
             {scalarVariant(VT_R8, 2.5), true, text(L"2,5"), number(2), number(2)},
             {scalarVariant<DATE>(VT_DATE, 44147.0), false, text(L"12.11.2020"), number(44147), kOverflow},
             textDatum(L"1.000", true, number(1000), kOverflow),
@@ -200,6 +201,9 @@ inline std::vector<Datum> hostData()
         {decimalVariant(3.5), true, text(L"3.5"), number(4), number(4)},
         // Two-digit days and months, which every short date format writes alike.
         {scalarVariant<DATE>(VT_DATE, 44147.0), false, text(L"11/12/2020"), number(44147), kOverflow},
+        // Basic's own error values (Excel's #N/A) read as text; a missing argument does not.
+        {scalarVariant<SCODE>(VT_ERROR, MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 2042)), false, text(L"Error 2042"),
+         kMismatch, kMismatch},
         {scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND), false, kMismatch, kMismatch, kMismatch},
         {arrayVariant(), false, kMismatch, kMismatch, kMismatch},
         // Objects by their default value.
