@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
-# bench.sh [x86|x64]: builds Corvastel.dll of that bitness (32-bit where the CPU runs
-# 32-bit programs, else 64-bit), registers it in the private Wine prefix and measures every
-# operation against the raw registry calls and the script host's own objects.
-# Writes build/bench/<arch>/results.csv, script-loops.csv and docs/bench-scale.png.
+# bench.sh [x86|x64] [--update-chart]: builds Corvastel.dll of that bitness (32-bit where
+# the CPU runs 32-bit programs, else 64-bit), registers it in the private Wine prefix and
+# measures every operation against the raw registry calls and the script host's own objects.
+# Writes build/bench/<arch>/results.csv, script-loops.csv and bench-scale.png; with
+# --update-chart it copies the chart over docs/bench-scale.png, the one the README shows.
 # 32-bit figures taken under emulation (with-32bit.sh) go to build/bench/x86-emulated
 # and are said to be such: they compare with each other, never with native figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh gnuplot-nox
 [ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/bench.sh "$@"
-arch=${1:-x86}
-[ "$CORVASTEL_32BIT" = native ] || arch=${1:-x64}
-results=$arch
-if [ "$arch" = x86 ] && [ "$CORVASTEL_32BIT" = emulated ]; then
-  results=x86-emulated
-  echo "The 32-bit figures below are taken under qemu-i386: compare them with each other, not with native figures."
+arch="" update_chart=false
+for argument; do
+  case $argument in
+    --update-chart) update_chart=true ;;
+    *) arch=$argument ;;
+  esac
+done
+if [ -z "$arch" ]; then
+  arch=x64
+  [ "$CORVASTEL_32BIT" != native ] || arch=x86
 fi
+results=$arch
+if [ "$arch" = x86 ] && [ "$CORVASTEL_32BIT" = emulated ]; then results=x86-emulated; fi
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" --target dist corvastel_bench
 
@@ -31,6 +38,8 @@ dll="Z:$(realpath "dist/$arch/Corvastel.dll")"
 run regsvr32.exe /s "$dll"
 # However the run ends, Ctrl-C included, it takes back what it registered.
 trap 'run regsvr32.exe /u /s "$dll" || true; scripts/wine-prefix.sh down "$prefix"' EXIT
+[ "$results" != x86-emulated ] ||
+  echo "The 32-bit figures below are taken under qemu-i386: compare them with each other, not with native figures."
 run "build/$arch/bin/corvastel_bench.exe" "Z:$out"
 echo
 progid=$(sed -n 's/^set(CORVASTEL_PROGID \(.*\))$/\1/p' cmake/Identities.cmake)
@@ -38,7 +47,7 @@ run cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" "$progid" | tr -
 
 gnuplot <<GNUPLOT
 set terminal pngcairo noenhanced size 900,420 font "sans,10"
-set output "docs/bench-scale.png"
+set output "$out/bench-scale.png"
 set multiplot layout 1,2 title "Corvastel regQuery_A_Key under Wine ($results build): cost per call"
 set logscale x
 set yrange [0:*]
@@ -54,4 +63,5 @@ plot "$out/scale-depth.dat" using 1:2 with linespoints title "Corvastel (vtable)
      "" using 1:3 with linespoints title "raw advapi32 floor"
 unset multiplot
 GNUPLOT
-echo "chart: docs/bench-scale.png; data: $out"
+! $update_chart || cp "$out/bench-scale.png" docs/bench-scale.png
+echo "chart and data: $out"
