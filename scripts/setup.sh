@@ -16,6 +16,7 @@ if [ "${1:-}" = --emulator ]; then
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
   backports=/etc/apt/sources.list.d/corvastel-$codename-backports.sources
   if [ ! -f "$backports" ]; then
+    as_root apt-get update -qq  # the lists the mirror is read from
     mirror=$(apt-get indextargets --format '$(REPO_URI) $(CODENAME)' | awk -v suite="$codename" '$2 == suite { print $1; exit }')
     [ -n "$mirror" ] || { echo "setup.sh: no apt source serves $codename" >&2; exit 1; }
     echo "Adding $codename-backports from $mirror"
