@@ -12,8 +12,6 @@
 #     none      neither: the tests that need 32-bit programs are listed as not run.
 #   CORVASTEL_NO_32BIT=1 chooses none on any host; CORVASTEL_EMULATE_32BIT=1 chooses
 #   emulation on a host whose CPU runs 32-bit programs too, to try that path.
-#   Where the mode is set already (COMMAND started by another that chose it), COMMAND
-#   runs as it is.
 set -euo pipefail
 scripts=$(dirname "$(realpath "$0")")
 wine32=/usr/lib/wine/wine
@@ -30,7 +28,6 @@ if [ "${1:-}" = --in-namespace ]; then
   exec "$@"
 fi
 [ $# -gt 0 ] || { echo "usage: $0 COMMAND [ARG...]" >&2; exit 2; }
-[ -z "${CORVASTEL_32BIT:-}" ] || exec "$@"
 
 in_namespace=(unshare --user --map-root-user --mount "$scripts/with-32bit.sh" --in-namespace)
 emulator_version() {
