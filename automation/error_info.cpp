@@ -1,8 +1,8 @@
 #include "automation/error_info.h"
 
-#include "automation/corvastel_h.h"
-#include "automation/corvastel_identities.h"
-#include "platform/basic_runtime.h"
+#include "conversion/basic_runtime.h"
+#include "interface/corvastel_h.h"
+#include "interface/corvastel_identities.h"
 #include "platform/owners.h"
 
 #include <wrl/client.h>

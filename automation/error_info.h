@@ -1,6 +1,6 @@
 #pragma once
 // How failures cross the COM boundary: as an HRESULT, with automation error
-// information for the runtime errors of the registry class, and never as a C++
+// information for the runtime errors of the registry operations, and never as a C++
 // exception.
 
 #include <windows.h>

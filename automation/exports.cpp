@@ -5,6 +5,7 @@
 #include "automation/error_info.h"
 #include "automation/module.h"
 #include "automation/registration.h"
+#include "automation/registry_object.h"
 
 using namespace corvastel::automation;
 
@@ -17,7 +18,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         break;
     case DLL_PROCESS_DETACH:
         // At process exit (reserved set) oleaut32 may already be gone: leave it be.
-        if (!reserved) releaseTypeInformation();
+        if (!reserved) RegistryObject::releaseTypeInformation();
         break;
     }
     return TRUE;

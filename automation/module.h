@@ -1,9 +1,8 @@
 #pragma once
-// What the whole library shares: its module handle, the count of live objects and
-// server locks that keeps it loaded, and the cached type information.
+// What the whole library shares: its module handle, and the count of live objects and
+// server locks that keeps it loaded.
 
-#include "automation/corvastel_h.h"
-#include "automation/dispatch.h"
+#include <oaidl.h>
 
 namespace corvastel::automation {
 
@@ -21,9 +20,5 @@ bool moduleIsInUse() noexcept;
 
 // The type library embedded in this module, loaded without registering anything.
 HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept;
-// The type information of _clsRegistry, loaded once per process, and Invoke served by it.
-HRESULT registryDispatch(const TypeDispatch** dispatch) noexcept;
-HRESULT registryTypeInfo(ITypeInfo** info) noexcept;
-void releaseTypeInformation() noexcept;
 
 }  // namespace corvastel::automation

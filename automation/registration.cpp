@@ -1,14 +1,15 @@
 #include "automation/registration.h"
 
-#include "automation/corvastel_identities.h"
 #include "automation/module.h"
+#include "interface/corvastel_h.h"
+#include "interface/corvastel_identities.h"
+#include "interface/registration_layout.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
 
 #include <olectl.h>
 #include <wrl/client.h>
 
-#include <array>
 #include <string>
 
 using Microsoft::WRL::ComPtr;
@@ -18,55 +19,24 @@ namespace {
 
 #ifdef _WIN64
 const SYSKIND kPlatform = SYS_WIN64;
-const wchar_t kPlatformName[] = L"win64";
 #else
 const SYSKIND kPlatform = SYS_WIN32;
-const wchar_t kPlatformName[] = L"win32";
 #endif
 
-// Where the type library is registered for this build's platform.
-std::wstring typeLibraryKey() { return kTypeLibraryKey + std::wstring(kPlatformName); }
-
-struct ClassEntry {
-    std::wstring key;
-    const wchar_t* name;  // nullptr for the key's default value
-    std::wstring value;
-};
-
-std::array<ClassEntry, 7> classEntries(const std::wstring& path)
+LSTATUS writeEntry(const RegistrationEntry& entry, const std::wstring& server)
 {
-    const std::wstring classes = kClassKey;
-    return {{
-        {classes, nullptr, kProgId},
-        {classes + L"\\InprocServer32", nullptr, path},
-        {classes + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {classes + L"\\ProgID", nullptr, kProgId},
-        {classes + L"\\TypeLib", nullptr, kLibraryIdText},
-        {kProgId, nullptr, kProgId},
-        {std::wstring(kProgId) + L"\\CLSID", nullptr, kClassIdText},
-    }};
-}
-
-LSTATUS writeEntry(const ClassEntry& entry)
-{
-    return RegSetKeyValueW(HKEY_CLASSES_ROOT, entry.key.c_str(), entry.name, REG_SZ, entry.value.c_str(),
-                           static_cast<DWORD>((entry.value.size() + 1) * sizeof(wchar_t)));
+    const std::wstring data = fillIn(entry.data, server);
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, entry.key, entry.name, REG_SZ, data.c_str(),
+                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
 // The 32-bit and the 64-bit build each register the class in their own view of the
-// class root, but share the programmatic identifier. 32-bit Windows has one view only,
-// which a request for the 64-bit view opens too: there is no other build there.
+// class root, but share the programmatic identifier.
 bool otherBuildIsRegistered()
 {
-#ifdef _WIN64
-    const REGSAM otherView = KEY_WOW64_32KEY;
-#else
-    BOOL wow64 = FALSE;
-    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
-    const REGSAM otherView = KEY_WOW64_64KEY;
-#endif
+    if (!isWindows64()) return false;
     UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ | otherView, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ | kOtherBuild.view, key.put()) == ERROR_SUCCESS;
 }
 
 // The programmatic identifier is removed only while it leads to this class and no other
@@ -83,8 +53,9 @@ bool progIdIsOnlyOurs()
 
 bool typeLibraryIsRegistered()
 {
+    const std::wstring path = kTypeLibraryKey + std::wstring(kThisBuild.platform);
     UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, typeLibraryKey().c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -100,14 +71,14 @@ HRESULT unregisterServer()
 
 HRESULT registerServer()
 {
-    const std::wstring path = modulePath(thisModule());
+    const std::wstring server = modulePath(thisModule());
     ComPtr<ITypeLib> library;
     if (FAILED(loadOwnTypeLibrary(&library)) ||
-        FAILED(RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(path.c_str()), nullptr))) {
+        FAILED(RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(server.c_str()), nullptr))) {
         return SELFREG_E_TYPELIB;
     }
-    for (const ClassEntry& entry : classEntries(path)) {
-        if (writeEntry(entry) != ERROR_SUCCESS) {
+    for (const RegistrationEntry& entry : kRegistrationLayout) {
+        if (entry.writer == RegistrationWriter::dll && writeEntry(entry, server) != ERROR_SUCCESS) {
             unregisterServer();  // leave nothing half registered
             return SELFREG_E_CLASS;
         }

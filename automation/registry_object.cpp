@@ -2,15 +2,51 @@
 
 #include "automation/dispatch.h"
 #include "automation/error_info.h"
+#include "automation/module.h"
+
+#include <wrl/client.h>
 
 #include <algorithm>
+#include <memory>
+
+using Microsoft::WRL::ComPtr;
 
 namespace corvastel::automation {
 namespace {
 
 VARIANT_BOOL variantBool(bool value) noexcept { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
+// The type information of _clsRegistry, with what Invoke needs of each method read out
+// of it, made once per process: a script calls by name and through Invoke every time,
+// and asking the type information anew for each call would cost more than the
+// registry call it makes.
+std::atomic<TypeDispatch*> cachedDispatch{nullptr};
+
+HRESULT typeDispatch(const TypeDispatch** dispatch) noexcept
+{
+    TypeDispatch* cached = cachedDispatch.load(std::memory_order_acquire);
+    if (!cached) {
+        ComPtr<ITypeLib> library;
+        ComPtr<ITypeInfo> info;
+        HRESULT hr = loadOwnTypeLibrary(&library);
+        if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID__clsRegistry, &info);
+        if (FAILED(hr)) return hr;
+        std::unique_ptr<TypeDispatch> loaded;
+        if (hr = guarded([&] { loaded = std::make_unique<TypeDispatch>(std::move(info)); return S_OK; }); FAILED(hr)) {
+            return hr;
+        }
+        // The first thread to publish wins; a loser's copy goes with its unique_ptr.
+        if (cachedDispatch.compare_exchange_strong(cached, loaded.get(), std::memory_order_acq_rel)) {
+            cached = loaded.release();
+        }
+    }
+    *dispatch = cached;
+    return S_OK;
+}
+
 }  // namespace
+
+void RegistryObject::releaseTypeInformation() noexcept { delete cachedDispatch.exchange(nullptr); }
 
 RegistryObject::RegistryObject() noexcept { objectCreated(); }
 
@@ -61,7 +97,12 @@ HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
     if (!info) return E_POINTER;
     *info = nullptr;
     if (index != 0) return DISP_E_BADINDEX;
-    return registryTypeInfo(info);
+    const TypeDispatch* dispatch = nullptr;
+    const HRESULT hr = typeDispatch(&dispatch);
+    if (FAILED(hr)) return hr;
+    *info = dispatch->typeInfo();
+    (*info)->AddRef();
+    return S_OK;
 }
 
 HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
@@ -69,7 +110,7 @@ HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, L
     if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_POINTER;
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     const TypeDispatch* dispatch = nullptr;
-    const HRESULT hr = registryDispatch(&dispatch);
+    const HRESULT hr = typeDispatch(&dispatch);
     return FAILED(hr) ? hr : dispatch->idsOfNames(names, count, ids);
 }
 
@@ -78,7 +119,7 @@ HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISP
 {
     if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     const TypeDispatch* dispatch = nullptr;
-    const HRESULT hr = registryDispatch(&dispatch);
+    const HRESULT hr = typeDispatch(&dispatch);
     if (FAILED(hr)) return hr;
     return guarded([&] {
         return dispatch->invoke(static_cast<_clsRegistry*>(this), member, flags, params, result, exception,
@@ -92,7 +133,7 @@ HRESULT RegistryObject::regDelete_Sub_Key(RegRootKey lngRootKey, BSTR strRegKeyP
     if (!result) return E_POINTER;
     VariantInit(result);
     return guarded([&] {
-        registry_.regDelete_Sub_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey));
+        operations_.regDelete_Sub_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey));
         return S_OK;
     });
 }
@@ -102,7 +143,7 @@ HRESULT RegistryObject::regDoes_Key_Exist(RegRootKey* lngRootKey, BSTR* strRegKe
     if (!lngRootKey || !strRegKeyPath || !result) return E_POINTER;
     *result = VARIANT_FALSE;
     return guarded([&] {
-        *result = variantBool(registry_.regDoes_Key_Exist(*lngRootKey, view(*strRegKeyPath)));
+        *result = variantBool(operations_.regDoes_Key_Exist(*lngRootKey, view(*strRegKeyPath)));
         return S_OK;
     });
 }
@@ -114,7 +155,7 @@ HRESULT RegistryObject::regQuery_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath
     VariantInit(result);
     return guarded([&] {
         UniqueVariant value;
-        const HRESULT hr = registry_.regQuery_A_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey), value);
+        const HRESULT hr = operations_.regQuery_A_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey), value);
         if (FAILED(hr)) return raiseError(hr);
         *result = value.release();
         return S_OK;
@@ -128,7 +169,7 @@ HRESULT RegistryObject::regCreate_Key_Value(RegRootKey lngRootKey, BSTR strRegKe
     if (!varRegData) return E_POINTER;
     return guarded([&] {
         RegDataType type = lngDataType ? *lngDataType : RegDataType(0);
-        const HRESULT hr = registry_.regCreate_Key_Value(lngRootKey, view(strRegKeyPath),
+        const HRESULT hr = operations_.regCreate_Key_Value(lngRootKey, view(strRegKeyPath),
                                                          view(strRegSubKey), *varRegData, type);
         // The type is chosen before the data is converted, so the caller sees it either way.
         if (lngDataType) *lngDataType = type;
@@ -141,7 +182,7 @@ HRESULT RegistryObject::regCreate_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPat
     if (!result) return E_POINTER;
     VariantInit(result);
     return guarded([&] {
-        registry_.regCreate_A_Key(lngRootKey, view(strRegKeyPath));
+        operations_.regCreate_A_Key(lngRootKey, view(strRegKeyPath));
         return S_OK;
     });
 }
@@ -152,7 +193,7 @@ HRESULT RegistryObject::regDelete_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPat
     if (!result) return E_POINTER;
     *result = VARIANT_FALSE;
     return guarded([&] {
-        *result = variantBool(registry_.regDelete_A_Key(lngRootKey, view(strRegKeyPath), view(strRegKeyName)));
+        *result = variantBool(operations_.regDelete_A_Key(lngRootKey, view(strRegKeyPath), view(strRegKeyName)));
         return S_OK;
     });
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The COM object of clsRegistry: a facade that checks its pointers, resets its
-// outputs, calls the registry class and turns its errors into automation errors.
+// outputs, calls the registry operations and turns their errors into automation errors.
 
-#include "automation/module.h"
-#include "registry/cls_registry.h"
+#include "interface/corvastel_h.h"
+#include "registry/registry_operations.h"
 
 #include <atomic>
 
@@ -12,6 +12,8 @@ namespace corvastel::automation {
 class RegistryObject final : public _clsRegistry, public ISupportErrorInfo {
 public:
     static HRESULT create(REFIID iid, void** object) noexcept;
+    // Frees the type information the objects share, when the module unloads.
+    static void releaseTypeInformation() noexcept;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -47,7 +49,7 @@ private:
     ~RegistryObject();
 
     std::atomic<ULONG> references_{1};
-    clsRegistry registry_;
+    RegistryOperations operations_;
 };
 
 }  // namespace corvastel::automation

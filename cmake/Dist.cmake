@@ -5,8 +5,8 @@ set(examples ${PROJECT_SOURCE_DIR}/examples)
 add_custom_target(dist ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${dist_dir}/examples
   COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Corvastel> $<TARGET_FILE:RegisterCorvastel>
-          ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.tlb
-          ${PROJECT_BINARY_DIR}/automation/generated/Corvastel.manifest ${dist_dir}
+          $<TARGET_PROPERTY:corvastel_interface,CORVASTEL_TYPE_LIBRARY>
+          $<TARGET_PROPERTY:corvastel_interface,CORVASTEL_SIDE_BY_SIDE_MANIFEST> ${dist_dir}
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           ${examples}/demo.vbs ${examples}/demo.js ${examples}/demo.bas ${examples}/demo.ps1 ${examples}/cpp_client.cpp
           ${PROJECT_BINARY_DIR}/examples/cpp_client.exe.manifest ${dist_dir}/examples

@@ -5,7 +5,7 @@
 #include <cguid.h>
 #include <initguid.h>
 
-#include "automation/corvastel_h.h"
+#include "interface/corvastel_h.h"
 
 #include <cstdio>
 

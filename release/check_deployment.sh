@@ -10,13 +10,10 @@
 # The identities come from the environment (CORVASTEL_CLSID, _IID, _LIBID, _PROGID, _VERSION),
 # and CORVASTEL_SCRIPT_SUITE_PASSED: what the suite prints when it passed.
 set -uo pipefail
+. "$(dirname "$0")/../scripts/lib.sh"
 prefix=$1 dist=$2 script=Z:$3
-scripts=$(dirname "$0")/../scripts
-run() { "$scripts/run-under-wine.sh" "$prefix" "$@"; }
 folder="$prefix/drive_c/Program Files/Corvastel" windows_folder='C:\Program Files\Corvastel'
 msi="Z:$dist/Corvastel-$CORVASTEL_VERSION-x64.msi"
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 runs32=true
 "$scripts/host-runs-32bit.sh" || runs32=false
 
@@ -40,9 +37,8 @@ check() {  # EXPECTED-STATUS TEXT: /check exits so and says TEXT
 
 run x64 msiexec.exe /i "$msi" /qn || fail "the silent install"
 installed=$(entries)
-suite() { run "$1" cscript.exe //nologo "$script" "$CORVASTEL_PROGID" | grep -E "$CORVASTEL_SCRIPT_SUITE_PASSED"; }
-suite x64 || fail "the suite under the 64-bit cscript"
-if $runs32; then suite x86 || fail "the suite under the 32-bit cscript"; fi
+suite_passes x64 "$script" || fail "the suite under the 64-bit cscript"
+if $runs32; then suite_passes x86 "$script" || fail "the suite under the 32-bit cscript"; fi
 check 0 "Every host on this Windows creates the object."
 run x64 msiexec.exe /x "$msi" /qn || fail "the silent uninstall"
 [ -z "$(entries)" ] || fail "keys left after the uninstall:"$'\n'"$(entries)"

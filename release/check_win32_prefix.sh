@@ -6,12 +6,10 @@
 # which passes when it prints CORVASTEL_SCRIPT_SUITE_PASSED. Then the same suite passes
 # with the x86 MSI installed silently instead, and the uninstall takes its class away.
 set -uo pipefail
-prefix=$1 bin=$2 script=Z:$3 msi=Z:$4
-scripts=$(dirname "$0")/../scripts
-"$scripts/wine-prefix.sh" up "$prefix" win32 || exit 1
-trap '"$scripts/wine-prefix.sh" down "$prefix"' EXIT
-run() { "$scripts/run-under-wine.sh" "$prefix" x86 "$@"; }
-suite() { run cscript.exe //nologo "$script" "$CORVASTEL_PROGID" | grep -E "$CORVASTEL_SCRIPT_SUITE_PASSED"; }
-run "$bin/automation_test.exe" --gtest_filter=Registration.* && suite && run regsvr32.exe /u /s "Z:${bin//\//\\}\\Corvastel.dll" &&
-  run msiexec.exe /i "$msi" /qn && suite && run msiexec.exe /x "$msi" /qn &&
-  ! run reg.exe query "HKCR\\CLSID\\$CORVASTEL_CLSID" >/dev/null 2>&1
+. "$(dirname "$0")/../scripts/lib.sh"
+bin=$2 script=Z:$3 msi=Z:$4
+use_prefix "$1" win32 || exit 1
+run x86 "$bin/automation_test.exe" --gtest_filter=Registration.* && suite_passes x86 "$script" &&
+  run x86 regsvr32.exe /u /s "Z:${bin//\//\\}\\Corvastel.dll" &&
+  run x86 msiexec.exe /i "$msi" /qn && suite_passes x86 "$script" && run x86 msiexec.exe /x "$msi" /qn &&
+  ! run x86 reg.exe query "HKCR\\CLSID\\$CORVASTEL_CLSID" >/dev/null 2>&1

@@ -7,9 +7,9 @@
 # 32-bit figures taken under emulation (with-32bit.sh) go to build/bench/x86-emulated
 # and are said to be such: they compare with each other, never with native figures.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/setup.sh gnuplot-nox
-[ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/bench.sh "$@"
+. "$(dirname "$0")/lib.sh"
+extra_packages=(gnuplot-nox)
+enter_checkout scripts/bench.sh "$@"
 arch="" update_chart=false
 for argument; do
   case $argument in
@@ -26,24 +26,20 @@ if [ "$arch" = x86 ] && [ "$CORVASTEL_32BIT" = emulated ]; then results=x86-emul
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" --target dist corvastel_bench
 
-prefix=$(realpath -m build/wineprefix)
+. "build/$arch/identities.env"
 out=$(realpath -m "build/bench/$results")
 mkdir -p "$out"
-scripts/wine-prefix.sh up "$prefix"
-trap 'scripts/wine-prefix.sh down "$prefix"' EXIT
-trap 'exit 130' INT TERM
-run() { scripts/run-under-wine.sh "$prefix" "$arch" "$@"; }
+use_prefix build/wineprefix
 dll="Z:$(realpath "dist/$arch/Corvastel.dll")"
 
-run regsvr32.exe /s "$dll"
-# However the run ends, Ctrl-C included, it takes back what it registered.
-trap 'run regsvr32.exe /u /s "$dll" || true; scripts/wine-prefix.sh down "$prefix"' EXIT
+run "$arch" regsvr32.exe /s "$dll"
+# However the run ends, it takes back what it registered.
+at_exit 'run "$arch" regsvr32.exe /u /s "$dll" || true'
 [ "$results" != x86-emulated ] ||
   echo "The 32-bit figures below are taken under qemu-i386: compare them with each other, not with native figures."
-run "build/$arch/bin/corvastel_bench.exe" "Z:$out"
+run "$arch" "build/$arch/bin/corvastel_bench.exe" "Z:$out"
 echo
-progid=$(sed -n 's/^set(CORVASTEL_PROGID \(.*\))$/\1/p' cmake/Identities.cmake)
-run cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" "$progid" | tr -d '\r' | tee "$out/script-loops.csv"
+run "$arch" cscript.exe //nologo "Z:$(realpath bench/script_loops.vbs)" "$CORVASTEL_PROGID" | tr -d '\r' | tee "$out/script-loops.csv"
 
 gnuplot <<GNUPLOT
 set terminal pngcairo noenhanced size 900,420 font "sans,10"

@@ -5,9 +5,8 @@
 # and the C++ client against them (the 32-bit ones under emulation where the CPU runs no
 # 32-bit programs, and the 64-bit ones alone where that cannot be had: with-32bit.sh).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/setup.sh
-[ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/demo.sh "$@"
+. "$(dirname "$0")/lib.sh"
+enter_checkout scripts/demo.sh "$@"
 for arch in x86 x64; do
   cmake --preset "$arch" >/dev/null
   cmake --build --preset "$arch" --target dist cpp_client
@@ -15,23 +14,18 @@ done
 archs=(x86 x64)
 [ "$CORVASTEL_32BIT" != none ] || archs=(x64)
 
-prefix=$(realpath -m build/wineprefix)
-# Each bitness's programs, ours and the prefix's own, run as programs of that bitness.
-run() { scripts/run-under-wine.sh "$prefix" "$@"; }
 step() { printf '\n=== %s\n' "$1"; }
-# However the demo ends, Ctrl-C included, it takes back what it registered.
+use_prefix build/wineprefix
+# However the demo ends, it takes back what it registered.
 registered=()
 unregister() {
-  for arch in "${registered[@]}"; do
+  for arch in ${registered[@]+"${registered[@]}"}; do
     step "Unregistering the $arch build"
     run "$arch" regsvr32.exe /u /s "Z:$(realpath "dist/$arch/Corvastel.dll")" || true
   done
-  scripts/wine-prefix.sh down "$prefix"
   echo "done: the prefix is as it was"
 }
-scripts/wine-prefix.sh up "$prefix"
-trap unregister EXIT
-trap 'exit 130' INT TERM
+at_exit unregister
 
 for arch in "${archs[@]}"; do
   step "Registering dist/$arch/Corvastel.dll with the $arch regsvr32"

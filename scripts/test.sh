@@ -4,15 +4,13 @@
 # under emulation where the CPU runs none; where neither can be had (or with
 # CORVASTEL_NO_32BIT=1) the tests that need them are listed as not run (with-32bit.sh).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/setup.sh
-[ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh scripts/test.sh "$@"
+. "$(dirname "$0")/lib.sh"
+enter_checkout scripts/test.sh "$@"
 # Each run starts from new Wine prefixes, as a fresh clone does, so that nothing an
 # interrupted run left registered or installed counts; an interrupt stops their programs.
 prefixes=(build/wineprefix build/wineprefix32)
 for prefix in "${prefixes[@]}"; do scripts/wine-prefix.sh remove "$prefix"; done
-trap 'for prefix in "${prefixes[@]}"; do scripts/wine-prefix.sh down "$prefix"; done' EXIT
-trap 'exit 130' INT TERM
+at_exit 'for prefix in "${prefixes[@]}"; do scripts/wine-prefix.sh down "$prefix"; done'
 status=0
 for arch in x86 x64; do
   echo "=== $arch"

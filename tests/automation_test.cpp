@@ -9,9 +9,10 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
-#include "automation/registration_doctor.h"
+#include "interface/registration_layout.h"
 #include "platform/ansi.h"
 #include "platform/module_files.h"
+#include "register_tool/registration_doctor.h"
 #include "support/client.h"
 #include "support/test_key.h"
 #include "support/host_data.h"
@@ -348,9 +349,8 @@ TEST(ModuleFile, CarriesTheInterfaceIdAndVersionInformation)
 // The Registration tests, which CTest runs as a test of their own while the suite has
 // the DLL registered for the machine.
 
-const std::wstring kInterfaceKey = std::wstring(L"Interface\\") + kInterfaceIdText;
-const std::wstring kTypeLibKey = std::wstring(L"TypeLib\\") + kLibraryIdText;
-const wchar_t kUniversalMarshaler[] = L"{00020424-0000-0000-C000-000000000046}";
+// The keys our registration lies below, in a classes root.
+const std::wstring kOurKeys[] = {kClassKey, kProgId, L"Interface\\"s + kInterfaceIdText, L"TypeLib\\"s + kLibraryIdText};
 
 std::wstring dllPath() { return besideThisProgram(L"Corvastel.dll"); }
 
@@ -376,14 +376,24 @@ DWORD registerForUser(const std::wstring& options)
     return runToEnd(L"\"" + besideThisProgram(L"RegisterCorvastel.exe") + L"\" " + options);
 }
 
-// A key with all its values, sorted by name ("@" the default), and then its subkeys:
-// strings as stored, their terminators shown as \0.
-void list(HKEY root, const std::wstring& path, std::wstring& text)
+// Keys, each with its string values by name ("@" the default), their terminators shown as \0.
+using Entries = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
+
+std::wstring format(const Entries& entries)
+{
+    std::wstring text;
+    for (const auto& [key, values] : entries) {
+        text += key + L"\n";
+        for (const auto& [name, value] : values) text += L"  " + name + L"=" + value + L"\n";
+    }
+    return text;
+}
+
+void collect(HKEY root, const std::wstring& path, Entries& entries)
 {
     UniqueHkey key;
     if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
-    text += path + L"\n";
-    std::map<std::wstring, std::wstring> values;
+    auto& values = entries[path];
     wchar_t name[256];
     for (DWORD index = 0;; ++index) {
         wchar_t data[1024];
@@ -393,44 +403,42 @@ void list(HKEY root, const std::wstring& path, std::wstring& text)
         for (const wchar_t c : std::wstring_view(data, size / sizeof(wchar_t))) value += c ? std::wstring(1, c) : L"\\0";
         values[nameSize ? name : L"@"] = value;
     }
-    for (const auto& [valueName, value] : values) text += L"  " + valueName + L"=" + value + L"\n";
     for (DWORD index = 0;; ++index) {
         DWORD nameSize = 256;
         if (RegEnumKeyExW(key.get(), index, name, &nameSize, nullptr, nullptr, nullptr, nullptr)) break;
-        list(root, path + L"\\" + name, text);
+        collect(root, path + L"\\" + name, entries);
     }
 }
 
 std::wstring ourEntries(HKEY classes)
 {
-    std::wstring text;
-    for (const std::wstring& key : {std::wstring(kClassKey), std::wstring(kProgId), kInterfaceKey, kTypeLibKey}) list(classes, key, text);
-    return text;
+    Entries entries;
+    for (const std::wstring& key : kOurKeys) collect(classes, key, entries);
+    return format(entries);
 }
 
+// The registration layout as this build registered from dllPath() leaves it: every entry,
+// and the keys between them and our keys.
 std::wstring expectedEntries()
 {
-    const std::wstring dll = dllPath(), progId = kProgId, libraryId = kLibraryIdText, version = kTypeLibKey + L"\\2.0";
-    const std::wstring classKey = kClassKey;
-    return classKey + L"\n  @=" + progId + L"\\0\n" +
-           classKey + L"\\InprocServer32\n  @=" + dll + L"\\0\n  ThreadingModel=Apartment\\0\n" +
-           classKey + L"\\ProgID\n  @=" + progId + L"\\0\n" +
-           classKey + L"\\TypeLib\n  @=" + libraryId + L"\\0\n" +
-           progId + L"\n  @=" + progId + L"\\0\n" +
-           progId + L"\\CLSID\n  @=" + kClassIdText + L"\\0\n" +
-           kInterfaceKey + L"\n  @=_clsRegistry\\0\n" +
-           kInterfaceKey + L"\\ProxyStubClsid\n  @=" + kUniversalMarshaler + L"\\0\n" +
-           kInterfaceKey + L"\\ProxyStubClsid32\n  @=" + kUniversalMarshaler + L"\\0\n" +
-           kInterfaceKey + L"\\TypeLib\n  @=" + libraryId + L"\\0\n  Version=2.0\\0\n" +
-           kTypeLibKey + L"\n" + version + L"\n  @=Corvastel\\0\n" + version + L"\\0\n" +
-           version + (sizeof(void*) == 8 ? L"\\0\\win64" : L"\\0\\win32") + L"\n  @=" + dll + L"\\0\n" +
-           version + L"\\FLAGS\n  @=8\\0\n" + version + L"\\HELPDIR\n  @=" + dll.substr(0, dll.rfind(L'\\')) + L"\\0\n";
+    Entries entries;
+    for (const RegistrationEntry& entry : kRegistrationLayout) {
+        const std::wstring key = fillIn(entry.key, dllPath());
+        for (const std::wstring& ours : kOurKeys) {
+            for (size_t end = ours.size(); key.compare(0, ours.size(), ours) == 0 && end != std::wstring::npos;
+                 end = key.find(L'\\', end + 1)) {
+                entries[key.substr(0, end)];
+            }
+        }
+        entries[key][entry.name ? entry.name : L"@"] = fillIn(entry.data, dllPath()) + L"\\0";
+    }
+    return format(entries);
 }
 
 // What RegisterCorvastel /check reports for hosts of this program's bitness.
 std::wstring checkedForThisBitness()
 {
-    for (const automation::HostCheck& host : automation::checkRegistration()) {
+    for (const tool::HostCheck& host : tool::checkHosts()) {
         if (std::wstring(host.bitness) == (sizeof(void*) == 8 ? L"64-bit" : L"32-bit")) {
             std::wstring text = host.registeredBy + L" " + host.dll + (host.creates ? L": creates" : L": fails");
             for (const std::wstring& problem : host.problems) text += L"; " + problem.substr(0, problem.find(L','));
@@ -455,7 +463,7 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     const bool windows64 = sizeof(void*) == 8 || wow64;
-    const std::wstring report = automation::describe(automation::checkRegistration());
+    const std::wstring report = tool::describe(tool::checkHosts());
     EXPECT_EQ(report.substr(0, report.find(L'\n')), std::wstring(kProgId) + L" " + kClassIdText + L" on " + (windows64 ? L"64" : L"32") + L"-bit Windows");
     EXPECT_EQ(report.substr(report.rfind(L'\n', report.size() - 2)), windows64 ? L"\nSome hosts on this Windows cannot create the object.\n"
                                                                              : L"\nEvery host on this Windows creates the object.\n");
@@ -480,7 +488,7 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
                                            (sizeof(void*) == 8 ? L"64-bit" : L"32-bit") + L" hosts; the ProgID " + kProgId +
                                            L" is not registered");
     // What to run names the build's file where the release lays it out, or says which folder.
-    EXPECT_NE(automation::describe(automation::checkRegistration()).find(std::wstring(L"<the ") + (sizeof(void*) == 8 ? L"x64" : L"x86") + L" folder>\\Corvastel.dll"),
+    EXPECT_NE(tool::describe(tool::checkHosts()).find(std::wstring(L"<the ") + (sizeof(void*) == 8 ? L"x64" : L"x86") + L" folder>\\Corvastel.dll"),
               std::wstring::npos);
 
     // A ProgID that another class has taken over since is not ours to remove.

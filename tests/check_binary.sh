@@ -9,8 +9,7 @@ shift 2
 system_dlls='^(kernel32|advapi32|oleaut32|ole32|user32|msvcrt|api-ms-win-.*)\.dll$'
 required=(DYNAMIC_BASE NX_COMPAT)
 [ "$arch" = x64 ] && required+=(HIGH_ENTROPY_VA)
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../scripts/lib.sh"
 exports=$("$objdump" -p "$dll" | awk '/^Name /{print "name", $NF} /^Ordinal Base/{print "base", $NF}
   /^\t\[ *[0-9]+\] [A-Za-z]+$/ {gsub(/[][]/, ""); print $1 + 1, $2}')
 expected=$'name Corvastel.dll\nbase 1\n1 DllCanUnloadNow\n2 DllGetClassObject\n3 DllRegisterServer\n4 DllUnregisterServer'

@@ -12,9 +12,9 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
+#include "conversion/basic_runtime.h"
 #include "platform/ansi.h"
-#include "platform/basic_runtime.h"
-#include "registry/cls_registry.h"
+#include "registry/registry_operations.h"
 #include "support/client.h"
 #include "support/host_data.h"
 #include "support/test_key.h"
@@ -357,18 +357,18 @@ private:
         const auto root = static_cast<RegRootKey>(V_I4(&arguments[0]));
         const auto text = [&](size_t index) { return view(V_BSTR(&arguments[index])); };
         switch (method) {
-        case DeleteSubKey: registryClass_.regDelete_Sub_Key(root, text(1), text(2)); return S_OK;
-        case KeyExists: result = boolVariant(registryClass_.regDoes_Key_Exist(root, text(1))); return S_OK;
-        case Query: return registryClass_.regQuery_A_Key(root, text(1), text(2), result);
+        case DeleteSubKey: operations_.regDelete_Sub_Key(root, text(1), text(2)); return S_OK;
+        case KeyExists: result = boolVariant(operations_.regDoes_Key_Exist(root, text(1))); return S_OK;
+        case Query: return operations_.regQuery_A_Key(root, text(1), text(2), result);
         case CreateValue: {
             // A type left out or passed as missing is 0.
             UniqueVariant type;
             const bool given = arguments.size() > 4 && SUCCEEDED(VariantChangeType(type.put(), const_cast<VARIANT*>(&arguments[4]), 0, VT_I4));
             auto dataType = static_cast<RegDataType>(given ? V_I4(&type.get()) : 0);
-            return registryClass_.regCreate_Key_Value(root, text(1), text(2), arguments[3], dataType);
+            return operations_.regCreate_Key_Value(root, text(1), text(2), arguments[3], dataType);
         }
-        case CreateKey: registryClass_.regCreate_A_Key(root, text(1)); return S_OK;
-        case DeleteKey: result = boolVariant(registryClass_.regDelete_A_Key(root, text(1), text(2))); return S_OK;
+        case CreateKey: operations_.regCreate_A_Key(root, text(1)); return S_OK;
+        case DeleteKey: result = boolVariant(operations_.regDelete_A_Key(root, text(1), text(2))); return S_OK;
         }
         return E_UNEXPECTED;
     }
@@ -542,7 +542,7 @@ private:
     std::uint64_t seed_;
     std::mt19937_64 random_;
     FaultyRegistry registry_{random_};
-    clsRegistry registryClass_{registry_};
+    RegistryOperations operations_{registry_};
     bool direct_ = false;  // this operation calls the registry class itself
     const std::vector<Datum> table_ = hostData();
     TestKey key_;

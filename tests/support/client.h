@@ -2,8 +2,8 @@
 // Corvastel as a client calls it: the DLL loaded from beside the program with nothing
 // registered, and calls through IDispatch as script hosts make them.
 
-#include "automation/corvastel_h.h"
-#include "automation/corvastel_identities.h"
+#include "interface/corvastel_h.h"
+#include "interface/corvastel_identities.h"
 #include "platform/owners.h"
 
 #include <wrl/client.h>

@@ -7,9 +7,9 @@
 // RegisterCorvastel.exe /check changes nothing: it tells what hosts of each bitness get
 // and how to mend it, and exits with 0 only when every one of them creates the object.
 
-#include "automation/registration_doctor.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
+#include "register_tool/registration_doctor.h"
 
 #include <cstdio>
 #include <string>
@@ -35,21 +35,21 @@ HRESULT registerForUser(const std::wstring& dll, bool unregister)
     return hr;
 }
 
-}  // namespace
-
-int checkRegistration()
+int reportRegistration()
 {
-    const std::vector<corvastel::automation::HostCheck> hosts = corvastel::automation::checkRegistration();
-    std::fputws(corvastel::automation::describe(hosts).c_str(), stdout);
+    const std::vector<corvastel::tool::HostCheck> hosts = corvastel::tool::checkHosts();
+    std::fputws(corvastel::tool::describe(hosts).c_str(), stdout);
     for (const auto& host : hosts) {
         if (!host.creates) return 1;
     }
     return 0;
 }
 
+}  // namespace
+
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc == 2 && _wcsicmp(argv[1], L"/check") == 0) return checkRegistration();
+    if (argc == 2 && _wcsicmp(argv[1], L"/check") == 0) return reportRegistration();
     bool unregister = false;
     std::wstring dll = corvastel::besideThisProgram(L"Corvastel.dll");
     for (int i = 1; i < argc; ++i) {

@@ -1,13 +1,13 @@
 #pragma once
-// clsRegistry: creates, tests, reads and deletes registry keys and values. Each
-// operation opens or creates its key, does one thing and closes the key again; an
-// instance keeps nothing between calls.
+// The six operations of clsRegistry, which create, test, read and delete registry keys
+// and values. Each opens or creates its key, does one thing and closes the key again;
+// an instance keeps nothing between calls.
 //
 // Registry failures never surface: they show as the empty string, false or nothing.
 // Only conversions fail, with the Basic errors of basic_runtime.h; running out of
 // memory throws std::bad_alloc. Key handles are closed on every path either way.
 
-#include "automation/corvastel_h.h"  // RegRootKey and RegDataType, as the type library publishes them
+#include "interface/corvastel_h.h"  // RegRootKey and RegDataType, as the type library publishes them
 #include "platform/owners.h"
 #include "platform/registry_api.h"
 
@@ -16,9 +16,9 @@
 
 namespace corvastel {
 
-class clsRegistry {
+class RegistryOperations {
 public:
-    explicit clsRegistry(RegistryApi& registry = win32Registry()) noexcept : registry_(registry) {}
+    explicit RegistryOperations(RegistryApi& registry = win32Registry()) noexcept : registry_(registry) {}
 
     // Despite its name, deletes the value strRegSubKey.
     void regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath, std::wstring_view strRegSubKey);

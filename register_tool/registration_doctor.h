@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace corvastel::automation {
+namespace corvastel::tool {
 
 // One kind of host: 32-bit or 64-bit programs.
 struct HostCheck {
@@ -23,9 +23,9 @@ struct HostCheck {
 };
 
 // The kinds of host this Windows has: 32-bit, and 64-bit on 64-bit Windows.
-std::vector<HostCheck> checkRegistration();
+std::vector<HostCheck> checkHosts();
 
 // The checks as the user reads them.
 std::wstring describe(const std::vector<HostCheck>& hosts);
 
-}  // namespace corvastel::automation
+}  // namespace corvastel::tool

@@ -1,4 +1,4 @@
-#include "platform/basic_runtime.h"
+#include "conversion/basic_runtime.h"
 
 #include <cmath>
 #include <string>

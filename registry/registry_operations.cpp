@@ -1,7 +1,7 @@
-#include "registry/cls_registry.h"
+#include "registry/registry_operations.h"
 
+#include "conversion/basic_runtime.h"
 #include "platform/ansi.h"
-#include "platform/basic_runtime.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -31,7 +31,7 @@ HKEY rootKeyHandle(RegRootKey root) noexcept
 
 }  // namespace
 
-RegistryKey clsRegistry::open(RegRootKey root, std::wstring_view path)
+RegistryKey RegistryOperations::open(RegRootKey root, std::wstring_view path)
 {
     const std::string ansiPath = toAnsi(path);
     RegistryKey key(registry_);
@@ -39,7 +39,7 @@ RegistryKey clsRegistry::open(RegRootKey root, std::wstring_view path)
     return key;
 }
 
-RegistryKey clsRegistry::create(RegRootKey root, std::wstring_view path)
+RegistryKey RegistryOperations::create(RegRootKey root, std::wstring_view path)
 {
     const std::string ansiPath = toAnsi(path);
     RegistryKey key(registry_);
@@ -47,18 +47,18 @@ RegistryKey clsRegistry::create(RegRootKey root, std::wstring_view path)
     return key;
 }
 
-LONG clsRegistry::set(const RegistryKey& key, const std::string& name, DWORD type, const void* data, size_t size)
+LONG RegistryOperations::set(const RegistryKey& key, const std::string& name, DWORD type, const void* data, size_t size)
 {
     return registry_.set(key.get(), name.c_str(), type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
 }
 
-bool clsRegistry::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
+bool RegistryOperations::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
 {
     // Existence is judged by the handle alone, not by the status.
     return open(lngRootKey, strRegKeyPath).isOpen();
 }
 
-void clsRegistry::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+void RegistryOperations::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                     std::wstring_view strRegSubKey)
 {
     if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return;
@@ -66,7 +66,7 @@ void clsRegistry::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view str
     registry_.deleteValue(key.get(), toAnsi(strRegSubKey).c_str());
 }
 
-bool clsRegistry::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+bool RegistryOperations::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                   std::wstring_view strRegKeyName)
 {
     if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return false;
@@ -74,13 +74,13 @@ bool clsRegistry::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRe
     return registry_.deleteKey(key.get(), toAnsi(strRegKeyName).c_str()) == ERROR_SUCCESS;
 }
 
-void clsRegistry::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
+void RegistryOperations::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
 {
     // Creating the key is the whole operation; leaving the scope closes it again.
     const RegistryKey key = create(lngRootKey, strRegKeyPath);
 }
 
-HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+HRESULT RegistryOperations::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                     std::wstring_view strRegSubKey, UniqueVariant& result)
 {
     result = textVariant({});
@@ -100,7 +100,7 @@ HRESULT clsRegistry::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_view str
     }
 }
 
-HRESULT clsRegistry::readString(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result)
+HRESULT RegistryOperations::readString(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result)
 {
     std::string buffer(size, ' ');
     DWORD scratchType = REG_NONE;
@@ -119,7 +119,7 @@ HRESULT clsRegistry::readString(const RegistryKey& key, const std::string& name,
 
 // Reads into one four-byte little-endian slot; a value larger than the slot is a
 // failed read, never an overrun, and bytes the value does not reach stay 0.
-void clsRegistry::readNumber(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result)
+void RegistryOperations::readNumber(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result)
 {
     LONG slot = 0;
     DWORD type = REG_NONE;
@@ -129,7 +129,7 @@ void clsRegistry::readNumber(const RegistryKey& key, const std::string& name, DW
     }
 }
 
-HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
+HRESULT RegistryOperations::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                          std::wstring_view strRegSubKey, const VARIANT& varRegData,
                                          RegDataType& lngDataType)
 {
@@ -145,7 +145,7 @@ HRESULT clsRegistry::regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_vie
     }
 }
 
-HRESULT clsRegistry::writeByte(const RegistryKey& key, const std::string& name, const VARIANT& data)
+HRESULT RegistryOperations::writeByte(const RegistryKey& key, const std::string& name, const VARIANT& data)
 {
     BYTE byte = 0;
     if (const HRESULT hr = toByte(data, byte); FAILED(hr)) return hr;
@@ -153,7 +153,7 @@ HRESULT clsRegistry::writeByte(const RegistryKey& key, const std::string& name, 
     return S_OK;
 }
 
-HRESULT clsRegistry::writeLong(const RegistryKey& key, const std::string& name, const VARIANT& data)
+HRESULT RegistryOperations::writeLong(const RegistryKey& key, const std::string& name, const VARIANT& data)
 {
     LONG number = 0;
     if (const HRESULT hr = toLong(data, number); FAILED(hr)) return hr;
@@ -162,7 +162,7 @@ HRESULT clsRegistry::writeLong(const RegistryKey& key, const std::string& name, 
 }
 
 // Any type but REG_BINARY and REG_DWORD is stored as one terminated ANSI text.
-HRESULT clsRegistry::writeText(const RegistryKey& key, const std::string& name, const VARIANT& data, RegDataType type)
+HRESULT RegistryOperations::writeText(const RegistryKey& key, const std::string& name, const VARIANT& data, RegDataType type)
 {
     UniqueBstr text;
     if (const HRESULT hr = toText(data, text); FAILED(hr)) return hr;

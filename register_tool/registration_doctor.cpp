@@ -1,6 +1,7 @@
-#include "automation/registration_doctor.h"
+#include "register_tool/registration_doctor.h"
 
-#include "automation/corvastel_identities.h"
+#include "interface/corvastel_identities.h"
+#include "interface/registration_layout.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
 
@@ -9,31 +10,10 @@
 #include <cwchar>
 #include <utility>
 
-namespace corvastel::automation {
+namespace corvastel::tool {
 namespace {
 
 using UniqueFile = UniqueHandle<FILE*, &fclose>;
-
-// A kind of host: the registry view its programs see and the DLLs they can load.
-struct HostKind {
-    const wchar_t* bitness;
-    REGSAM view;
-    WORD machine;
-    const wchar_t* platform;  // the type library's key for it
-    const wchar_t* build;     // the release's folder of the build for it
-};
-const HostKind k32Bit{L"32-bit", KEY_WOW64_32KEY, IMAGE_FILE_MACHINE_I386, L"win32", L"x86"};
-const HostKind k64Bit{L"64-bit", KEY_WOW64_64KEY, IMAGE_FILE_MACHINE_AMD64, L"win64", L"x64"};
-
-bool isWindows64()
-{
-#ifdef _WIN64
-    return true;
-#else
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-#endif
-}
 
 // The default value of a key, as text with environment strings expanded (the type
 // REG_SZ takes in REG_EXPAND_SZ); empty when the key or the value is missing or no string.
@@ -102,7 +82,7 @@ bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 
 // A file of the build for a kind of host where the release lays it out, beside this
 // program's folder (..\x86\Corvastel.dll), or where it is missing, a placeholder naming it.
-std::wstring releaseFile(const HostKind& kind, const wchar_t* file)
+std::wstring releaseFile(const Bitness& kind, const wchar_t* file)
 {
     const std::wstring relative = besideThisProgram(L"..\\") + kind.build + L"\\" + file;
     wchar_t full[MAX_PATH];
@@ -112,7 +92,7 @@ std::wstring releaseFile(const HostKind& kind, const wchar_t* file)
 }
 
 // What to run so that hosts of this kind get the class again.
-std::vector<std::wstring> mendsFor(const HostKind& kind)
+std::vector<std::wstring> mendsFor(const Bitness& kind)
 {
     const wchar_t* regsvr32 = kind.view == KEY_WOW64_32KEY && isWindows64() ? L"%SystemRoot%\\SysWOW64\\regsvr32.exe"
                                                                            : L"%SystemRoot%\\System32\\regsvr32.exe";
@@ -120,9 +100,9 @@ std::vector<std::wstring> mendsFor(const HostKind& kind)
             L"for the current user alone: \"" + releaseFile(kind, L"RegisterCorvastel.exe") + L"\""};
 }
 
-HostCheck check(const HostKind& kind)
+HostCheck check(const Bitness& kind)
 {
-    HostCheck host{kind.bitness, {}, {}, {}, {}, false};
+    HostCheck host{kind.name, {}, {}, {}, {}, false};
     // The class key has a copy in each view; the ProgID and the type library keys are
     // shared by both (as on Windows 7 and later), so they are read as they are.
     const Entry server = lookUp(kClassKey + std::wstring(L"\\InprocServer32"), kind.view);
@@ -131,7 +111,7 @@ HostCheck check(const HostKind& kind)
     host.dll = server.value;
     const WORD machine = machineOf(host.dll);
     if (!server.registeredBy) {
-        host.problems.push_back(std::wstring(L"the class is not registered for ") + kind.bitness +
+        host.problems.push_back(std::wstring(L"the class is not registered for ") + kind.name +
                                 L" hosts, so they get \"Class not registered\" (0x80040154)");
     } else if (!fileExists(host.dll)) {
         host.problems.push_back(L"the registered file does not exist: it has been moved or deleted, so hosts get "
@@ -165,7 +145,7 @@ HostCheck check(const HostKind& kind)
 
 }  // namespace
 
-std::vector<HostCheck> checkRegistration()
+std::vector<HostCheck> checkHosts()
 {
     std::vector<HostCheck> hosts{check(k32Bit)};
     if (isWindows64()) hosts.push_back(check(k64Bit));
@@ -189,4 +169,4 @@ std::wstring describe(const std::vector<HostCheck>& hosts)
                        : L"\nSome hosts on this Windows cannot create the object.\n");
 }
 
-}  // namespace corvastel::automation
+}  // namespace corvastel::tool

@@ -1,0 +1,41 @@
+# What the scripts share; sourced, never run on its own.
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# enter_checkout SCRIPT [ARGUMENT...]: works from the checkout's top, with what building
+# needs installed (and the packages of the array extra_packages), then runs SCRIPT again
+# under with-32bit.sh, which chooses how 32-bit programs run, unless that is done.
+enter_checkout() {
+  cd "$scripts/.."
+  scripts/setup.sh ${extra_packages[@]+"${extra_packages[@]}"}
+  [ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh "$@"
+}
+
+# at_exit COMMAND: runs COMMAND however the script ends, Ctrl-C included (which ends it
+# with status 130); the command added last runs first.
+at_exit_commands=()
+at_exit() {
+  at_exit_commands=("$1" ${at_exit_commands[@]+"${at_exit_commands[@]}"})
+  trap 'for command in "${at_exit_commands[@]}"; do eval "$command"; done' EXIT
+  trap 'exit 130' INT TERM
+}
+
+# use_prefix PREFIX [win32]: boots the private Wine prefix that run uses, and takes its
+# programs down when the script ends.
+use_prefix() {
+  prefix=$(realpath -m "$1")
+  "$scripts/wine-prefix.sh" up "$prefix" "${@:2}" || return
+  at_exit '"$scripts/wine-prefix.sh" down "$prefix"'
+}
+
+# run x86|x64 PROGRAM [ARGUMENT...]: a Windows program in the prefix, as one of that
+# bitness: a path, or the bare name of one of the prefix's own programs.
+run() { "$scripts/run-under-wine.sh" "$prefix" "$@"; }
+
+# suite_passes x86|x64 SCRIPT: the VBScript suite SCRIPT (a Windows path) passes against
+# the ProgID CORVASTEL_PROGID under that bitness's cscript, as CORVASTEL_SCRIPT_SUITE_PASSED
+# tells.
+suite_passes() { run "$1" cscript.exe //nologo "$2" "$CORVASTEL_PROGID" | grep -E "$CORVASTEL_SCRIPT_SUITE_PASSED"; }
+
+# fail TEXT: a check failed; failures counts them.
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
