@@ -2,7 +2,6 @@
 
 #include "platform/owners.h"
 
-#include <cstring>
 #include <utility>
 
 using Microsoft::WRL::ComPtr;
@@ -11,7 +10,7 @@ namespace corvastel::automation {
 namespace {
 
 using Parameter = TypeDispatch::Parameter;
-using Function = TypeDispatch::Function;
+using Method = TypeDispatch::Method;
 
 bool isEnumeration(ITypeInfo* info, HREFTYPE reference)
 {
@@ -38,19 +37,19 @@ VARTYPE scalarType(ITypeInfo* info, const TYPEDESC& type)
     }
 }
 
-Function shapeOf(ITypeInfo* info, const FUNCDESC& description)
+Method shapeOf(ITypeInfo* info, const FUNCDESC& description)
 {
     UniqueBstr name;
     info->GetDocumentation(description.memid, name.put(), nullptr, nullptr, nullptr);
     const auto count = static_cast<UINT>(description.cParams);
-    Function function{std::wstring(view(name.get())), description.memid, count, {}};
+    Method method{std::wstring(view(name.get())), description.memid, count, {}};
     for (UINT index = 0; index < count; ++index) {
         const ELEMDESC& parameter = description.lprgelemdescParam[index];
-        function.parameters[index] = {scalarType(info, parameter.tdesc), parameter.tdesc.vt == VT_PTR,
-                                      (parameter.paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0};
-        if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --function.arguments;
+        method.parameters[index] = {scalarType(info, parameter.tdesc), parameter.tdesc.vt == VT_PTR,
+                                    (parameter.paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0};
+        if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --method.arguments;
     }
-    return function;
+    return method;
 }
 
 bool isMalformed(const DISPPARAMS& params)
@@ -87,92 +86,127 @@ bool isMissing(const VARIANT& argument)
     return value && V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND;
 }
 
-// A caller's variable passed for a typed parameter. The call gets the variable itself
-// where it holds the parameter's type already, and otherwise a copy in that type, which
-// goes back into the variable only if the method changed it: a variable the method only
-// read keeps its own type and value (a String stays a String, Empty stays Empty).
+// Whether two values of one scalar type are the same. A method that changes a string
+// puts another string in its place, so a string is the same only while it is the same one.
+bool sameValue(const VARIANT& a, const VARIANT& b) noexcept
+{
+    switch (V_VT(&a)) {
+    case VT_UI1: return V_UI1(&a) == V_UI1(&b);
+    case VT_I2: return V_I2(&a) == V_I2(&b);
+    case VT_BOOL: return V_BOOL(&a) == V_BOOL(&b);
+    case VT_I4: return V_I4(&a) == V_I4(&b);
+    case VT_R4: return V_R4(&a) == V_R4(&b);
+    case VT_R8: return V_R8(&a) == V_R8(&b);
+    case VT_DATE: return V_DATE(&a) == V_DATE(&b);
+    case VT_CY: return V_CY(&a).int64 == V_CY(&b).int64;
+    case VT_BSTR: return V_BSTR(&a) == V_BSTR(&b);
+    default: return false;
+    }
+}
+
+// A reference to the scalar a variant holds, as a by-reference parameter of its type
+// takes it: every scalar member of a variant's value union starts at the same address.
+void referTo(VARIANT& value, VARIANT& reference) noexcept
+{
+    V_VT(&reference) = VT_BYREF | V_VT(&value);
+    V_BYREF(&reference) = &V_UI1(&value);
+}
+
+// One argument on its way to the method, where it cannot go as the caller passed it.
 class AdaptedArgument {
 public:
-    HRESULT adapt(VARIANT& variable, const Parameter& parameter, VARIANT& argument)
+    // A caller's variable (VT_BYREF|VT_VARIANT) for a parameter of a scalar type. Where the
+    // variable holds another type, the call gets a copy converted to the parameter's,
+    // which for a by-reference parameter goes back into the variable if the method
+    // changed it: a variable the method only read keeps its own type and value (a String
+    // stays a String, Empty stays Empty).
+    HRESULT passVariable(VARIANT& variable, const Parameter& parameter, VARIANT& passed)
     {
-        VARIANT* passed = &variable;
-        if (V_VT(&variable) != parameter.scalar) {
-            VARIANT* typed = typed_.put();
-            std::memset(typed, 0, sizeof *typed);  // so that the value compares whole
-            if (const HRESULT hr = VariantChangeType(typed, &variable, 0, parameter.scalar); FAILED(hr)) return hr;
-            passed = typed;
+        if (V_VT(&variable) == parameter.scalar) {
             if (parameter.byReference) {
-                variable_ = &variable;
-                std::memcpy(&before_, &V_UI1(typed), sizeof before_);
+                referTo(variable, passed);
+            } else {
+                passed = variable;  // borrowed from the caller for the call
             }
+            return S_OK;
+        }
+        if (const HRESULT hr = VariantChangeType(converted_.put(), &variable, 0, parameter.scalar); FAILED(hr)) {
+            return hr;
         }
         if (parameter.byReference) {
-            // Every scalar member of a variant's value union starts at the same address.
-            V_VT(&argument) = VT_BYREF | parameter.scalar;
-            V_BYREF(&argument) = &V_UI1(passed);
+            referTo(*converted_.addressof(), passed);
+            variable_ = &variable;
+            asCalled_ = *converted_.addressof();
         } else {
-            argument = *passed;  // borrowed: the variable or this keeps ownership
+            passed = *converted_.addressof();  // borrowed from converted_ for the call
         }
         return S_OK;
     }
 
-    // A value passed for a parameter that takes a variant by reference. The type
-    // information would pass the method a copy of its own, which Wine never frees; the
-    // call gets a reference to a copy that borrows the value's contents instead.
-    void lend(const VARIANT& value, VARIANT& argument)
+    // A value for a parameter that takes a variant by reference. The type information
+    // would pass the method a copy of its own, which Wine never frees: the call gets a
+    // reference to a copy of ours instead, freed after it.
+    HRESULT passValueByReference(const VARIANT& value, VARIANT& passed)
     {
-        lent_ = value;
-        lentFrom_ = &value;
-        V_VT(&argument) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&argument) = &lent_;
+        if (const HRESULT hr = VariantCopy(copy_.put(), const_cast<VARIANT*>(&value)); FAILED(hr)) return hr;
+        V_VT(&passed) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(&passed) = copy_.addressof();
+        return S_OK;
     }
 
-    // After the call: a changed copy goes back into the caller's variable, and whatever a
-    // method left in place of a lent value is freed.
-    void writeBack()
+    // After the call: what the method changed goes back into the caller's variable.
+    void returnToCaller()
     {
-        if (lentFrom_ && std::memcmp(&lent_, lentFrom_, sizeof lent_) != 0) VariantClear(&lent_);
-        if (!variable_ || std::memcmp(&before_, &V_UI1(typed_.addressof()), sizeof before_) == 0) return;
+        const bool methodChanged = variable_ && !sameValue(asCalled_, *converted_.addressof());
+        if (!methodChanged) return;
         VariantClear(variable_);
-        *variable_ = typed_.release();
+        *variable_ = converted_.release();
     }
 
 private:
-    UniqueVariant typed_;
-    VARIANT* variable_ = nullptr;
-    ULONGLONG before_ = 0;  // the copy's value as the call got it
-    VARIANT lent_{};
-    const VARIANT* lentFrom_ = nullptr;
+    UniqueVariant converted_;
+    VARIANT* variable_ = nullptr;  // where converted_ goes back to, for a by-reference parameter
+    VARIANT asCalled_{};           // converted_ as the method got it, its contents borrowed
+    UniqueVariant copy_;
 };
 
 }  // namespace
 
-TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> info) : info_(std::move(info)), invoker_(info_)
+HRESULT TypeDispatch::load(ComPtr<ITypeInfo> dispatchHalf, std::unique_ptr<TypeDispatch>& loaded)
 {
-    HREFTYPE vtableHalf = 0;
-    ComPtr<ITypeInfo> vtable;
-    if (SUCCEEDED(info_->GetRefTypeOfImplType(-1, &vtableHalf)) && SUCCEEDED(info_->GetRefTypeInfo(vtableHalf, &vtable))) {
-        invoker_ = vtable;
-    }
-
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> interfaceHalf;
+    HRESULT hr = dispatchHalf->GetRefTypeOfImplType(-1, &reference);
+    if (SUCCEEDED(hr)) hr = dispatchHalf->GetRefTypeInfo(reference, &interfaceHalf);
     TYPEATTR* attributes = nullptr;
-    if (FAILED(invoker_->GetTypeAttr(&attributes))) return;
+    if (SUCCEEDED(hr)) hr = interfaceHalf->GetTypeAttr(&attributes);
+    if (FAILED(hr)) return hr;
     const WORD count = attributes->cFuncs;
-    invoker_->ReleaseTypeAttr(attributes);
+    interfaceHalf->ReleaseTypeAttr(attributes);
+
+    std::unique_ptr<TypeDispatch> dispatch(new TypeDispatch(std::move(dispatchHalf), interfaceHalf));
     for (UINT index = 0; index < count; ++index) {
         FUNCDESC* description = nullptr;
-        if (FAILED(invoker_->GetFuncDesc(index, &description))) continue;
-        if (description->invkind == INVOKE_FUNC && description->cParams <= SHORT(kMaxParameters)) {
-            functions_.push_back(shapeOf(invoker_.Get(), *description));
-        }
-        invoker_->ReleaseFuncDesc(description);
+        if (hr = interfaceHalf->GetFuncDesc(index, &description); FAILED(hr)) return hr;
+        const bool method = description->invkind == INVOKE_FUNC;
+        const bool fits = description->cParams <= SHORT(kMaxParameters);
+        if (method && fits) dispatch->methods_.push_back(shapeOf(interfaceHalf.Get(), *description));
+        interfaceHalf->ReleaseFuncDesc(description);
+        if (method && !fits) return E_NOTIMPL;
     }
+    loaded = std::move(dispatch);
+    return S_OK;
 }
 
-const TypeDispatch::Function* TypeDispatch::find(DISPID member) const noexcept
+TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> dispatchHalf, ComPtr<ITypeInfo> interfaceHalf)
+    : dispatchHalf_(std::move(dispatchHalf)), interfaceHalf_(std::move(interfaceHalf))
 {
-    for (const Function& function : functions_) {
-        if (function.member == member) return &function;
+}
+
+const TypeDispatch::Method* TypeDispatch::find(DISPID member) const noexcept
+{
+    for (const Method& method : methods_) {
+        if (method.member == member) return &method;
     }
     return nullptr;
 }
@@ -180,25 +214,25 @@ const TypeDispatch::Function* TypeDispatch::find(DISPID member) const noexcept
 HRESULT TypeDispatch::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const
 {
     if (count == 1) {
-        for (const Function& function : functions_) {
-            if (equalIgnoringAsciiCase(function.name, names[0])) {
-                ids[0] = function.member;
+        for (const Method& method : methods_) {
+            if (equalIgnoringAsciiCase(method.name, names[0])) {
+                ids[0] = method.member;
                 return S_OK;
             }
         }
     }
-    return DispGetIDsOfNames(info_.Get(), names, count, ids);
+    return DispGetIDsOfNames(dispatchHalf_.Get(), names, count, ids);
 }
 
 HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* argumentError) const
 {
-    const Function* function = find(member);
-    if (!params || !function) return info_->Invoke(object, member, flags, params, result, exception, argumentError);
+    const Method* method = find(member);
+    if (!params || !method) return dispatchHalf_->Invoke(object, member, flags, params, result, exception, argumentError);
     if (isMalformed(*params)) return E_INVALIDARG;
     // Checked here: Wine's type information calls a method without a result with surplus
     // arguments, and with named ones that no parameter has.
-    if (params->cArgs > function->arguments) return DISP_E_BADPARAMCOUNT;
+    if (params->cArgs > method->arguments) return DISP_E_BADPARAMCOUNT;
 
     VARIANT arguments[kMaxParameters];
     DISPID names[kMaxParameters];
@@ -210,11 +244,11 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
         const VARIANT& argument = params->rgvarg[index];
         const UINT parameter = parameterOf(*params, index);
         const bool named = index < params->cNamedArgs;
-        if (parameter >= function->arguments) {
+        if (parameter >= method->arguments) {
             if (argumentError) *argumentError = index;
             return DISP_E_PARAMNOTFOUND;
         }
-        const Parameter& shape = function->parameters[parameter];
+        const Parameter& shape = method->parameters[parameter];
         // Missing named arguments, and missing positional ones at the end, are left out as
         // if the host had not passed them, so that the parameter gets its default.
         if (shape.optional && isMissing(argument) && (named || index == params->cNamedArgs + trailingLeftOut)) {
@@ -225,21 +259,22 @@ HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPP
         if (named) names[call.cNamedArgs++] = params->rgdispidNamedArgs[index];
         callersIndex[slot] = index;
         arguments[slot] = argument;
-        if (shape.byReference && shape.scalar == VT_EMPTY && !(V_VT(&argument) & VT_BYREF)) {
-            adapted[slot].lend(argument, arguments[slot]);
-            continue;
+        const bool variable = V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument);
+        HRESULT hr = S_OK;
+        if (shape.scalar == VT_EMPTY && shape.byReference && !(V_VT(&argument) & VT_BYREF)) {
+            hr = adapted[slot].passValueByReference(argument, arguments[slot]);
+        } else if (shape.scalar != VT_EMPTY && variable &&
+                   FAILED(adapted[slot].passVariable(*V_VARIANTREF(&argument), shape, arguments[slot]))) {
+            hr = DISP_E_TYPEMISMATCH;
         }
-        if (shape.scalar == VT_EMPTY || V_VT(&argument) != (VT_BYREF | VT_VARIANT) || !V_VARIANTREF(&argument)) {
-            continue;
-        }
-        if (FAILED(adapted[slot].adapt(*V_VARIANTREF(&argument), shape, arguments[slot]))) {
+        if (FAILED(hr)) {
             if (argumentError) *argumentError = index;
-            return DISP_E_TYPEMISMATCH;
+            return hr;
         }
     }
 
-    const HRESULT hr = invoker_->Invoke(object, member, flags, &call, result, exception, argumentError);
-    for (UINT slot = 0; slot < call.cArgs; ++slot) adapted[slot].writeBack();
+    const HRESULT hr = interfaceHalf_->Invoke(object, member, flags, &call, result, exception, argumentError);
+    for (UINT slot = 0; slot < call.cArgs; ++slot) adapted[slot].returnToCaller();
     if (argumentError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && *argumentError < call.cArgs) {
         *argumentError = callersIndex[*argumentError];
     }

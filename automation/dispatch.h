@@ -4,23 +4,27 @@
 #include <oaidl.h>
 #include <wrl/client.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace corvastel::automation {
 
 // The type information of a dual interface, with what Invoke needs to know of each of its
-// functions read once: the type information does not change while the library is loaded.
+// methods read once: the type information does not change while the library is loaded.
 class TypeDispatch {
 public:
-    // Reads the functions; throws std::bad_alloc.
-    explicit TypeDispatch(Microsoft::WRL::ComPtr<ITypeInfo> info);
+    // Reads the methods of the dual interface whose dispatch half is given. Fails when
+    // the type information cannot be read, or with E_NOTIMPL when a method has more
+    // parameters than an Invoke here passes on. Throws std::bad_alloc.
+    static HRESULT load(Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf, std::unique_ptr<TypeDispatch>& loaded);
 
-    ITypeInfo* typeInfo() const noexcept { return info_.Get(); }
+    // What IDispatch::GetTypeInfo hands out.
+    ITypeInfo* dispatchHalf() const noexcept { return dispatchHalf_.Get(); }
 
-    // IDispatch::GetIDsOfNames, for names and ids that are there. A lone function name
-    // that matches one of the interface's in ASCII letters, ignoring case, is answered
-    // from the names read once; any other request goes to the type information.
+    // IDispatch::GetIDsOfNames, for names and ids that are there. A lone method name that
+    // matches one of the interface's in ASCII letters, ignoring case, is answered from the
+    // names read once; any other request goes to the type information.
     HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const;
 
     // ITypeInfo::Invoke, adapted to script hosts. A variable they pass for a typed
@@ -31,7 +35,8 @@ public:
     HRESULT invoke(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO* exception, UINT* argumentError) const;
 
-    // Functions with more parameters are passed to the type information unadapted.
+    // The most parameters a method may have: Invoke passes its arguments on in arrays of
+    // this size, and load refuses an interface with a wider method.
     static constexpr UINT kMaxParameters = 5;
 
     struct Parameter {
@@ -39,7 +44,7 @@ public:
         bool byReference;
         bool optional;
     };
-    struct Function {
+    struct Method {
         std::wstring name;
         DISPID member;
         UINT arguments;  // what a caller passes: the parameters but the result's
@@ -47,13 +52,18 @@ public:
     };
 
 private:
-    const Function* find(DISPID member) const noexcept;
+    TypeDispatch(Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf, Microsoft::WRL::ComPtr<ITypeInfo> interfaceHalf);
+    const Method* find(DISPID member) const noexcept;
 
-    Microsoft::WRL::ComPtr<ITypeInfo> info_;
-    // The interface half of a dual interface, which serves its functions' calls: Invoke
-    // on the dispatch half looks it up again on every call. Anything else goes to info_.
-    Microsoft::WRL::ComPtr<ITypeInfo> invoker_;
-    std::vector<Function> functions_;
+    // The dispatch half answers for the interface as a whole; the interface half serves
+    // its methods' calls, which Invoke on the dispatch half would look up on every call.
+    Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf_;
+    Microsoft::WRL::ComPtr<ITypeInfo> interfaceHalf_;
+    // The methods, names included. VBScript and JScript ask for a method's id by name
+    // before every call: answered from these names, a call by name costs what a call by
+    // id does (scripts/bench.sh), where DispGetIDsOfNames would search the type
+    // information and compare the name in the locale each time.
+    std::vector<Method> methods_;
 };
 
 }  // namespace corvastel::automation

@@ -32,9 +32,7 @@ HRESULT typeDispatch(const TypeDispatch** dispatch) noexcept
         if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID__clsRegistry, &info);
         if (FAILED(hr)) return hr;
         std::unique_ptr<TypeDispatch> loaded;
-        if (hr = guarded([&] { loaded = std::make_unique<TypeDispatch>(std::move(info)); return S_OK; }); FAILED(hr)) {
-            return hr;
-        }
+        if (hr = guarded([&] { return TypeDispatch::load(std::move(info), loaded); }); FAILED(hr)) return hr;
         // The first thread to publish wins; a loser's copy goes with its unique_ptr.
         if (cachedDispatch.compare_exchange_strong(cached, loaded.get(), std::memory_order_acq_rel)) {
             cached = loaded.release();
@@ -100,7 +98,7 @@ HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
     const TypeDispatch* dispatch = nullptr;
     const HRESULT hr = typeDispatch(&dispatch);
     if (FAILED(hr)) return hr;
-    *info = dispatch->typeInfo();
+    *info = dispatch->dispatchHalf();
     (*info)->AddRef();
     return S_OK;
 }
