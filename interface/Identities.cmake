@@ -11,6 +11,13 @@ set(CORVASTEL_MSI_UPGRADE_CODE_x86 89949849-A328-4B79-AD34-1ED8B36001E2)
 set(CORVASTEL_VERSION_MAJOR 2)
 set(CORVASTEL_VERSION_MINOR 0)
 set(CORVASTEL_VERSION ${CORVASTEL_VERSION_MAJOR}.${CORVASTEL_VERSION_MINOR})
+# The type library's help string: what VBA's References dialog lists it as, and so the
+# default value of its registry key.
+set(CORVASTEL_LIBRARY_HELP "Corvastel ${CORVASTEL_VERSION}: create, test, read and delete registry keys and values")
+# Who publishes it, as the files' version information and Add/Remove Programs show it.
+set(CORVASTEL_PUBLISHER "Corvastel Team")
+set(CORVASTEL_COPYRIGHT "Copyright (C) 2026 Corvastel Team")
+set(CORVASTEL_URL "https://github.com/corvastel/corvastel")
 
 # The identities as the check scripts read them from their environment.
 set(CORVASTEL_IDENTITY_ENVIRONMENT

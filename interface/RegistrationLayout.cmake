@@ -26,7 +26,7 @@ set(CORVASTEL_REGISTRATION_LAYOUT
   "typelib|build|${interface}\\TypeLib|@|{${CORVASTEL_LIBID}}"
   "typelib|build|${interface}\\TypeLib|Version|${CORVASTEL_VERSION}"
   "typelib|build|${library}\\0\\<platform>|@|<server>"
-  "typelib|shared|${library}|@|Corvastel"
+  "typelib|shared|${library}|@|${CORVASTEL_LIBRARY_HELP}"
   "typelib|shared|${library}\\FLAGS|@|8"
   "typelib|shared|${library}\\HELPDIR|@|<folder>")
 unset(universal_marshaler)

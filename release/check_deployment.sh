@@ -6,7 +6,8 @@
 #  2. A silent uninstall leaves none of our keys in either view, and no folder.
 #  3. regsvr32 of each build, installed in the same place, writes exactly the entries the
 #     MSI wrote, key by key (on a host without 32-bit programs: the 64-bit view's).
-#  4. /check fails, and says why, for a half registration.
+#  4. The x64 RegisterCorvastel.exe given the x86 DLL says which build's to use.
+#  5. /check fails, and says why, for a half registration.
 # The identities come from the environment (CORVASTEL_CLSID, _IID, _LIBID, _PROGID, _VERSION),
 # and CORVASTEL_SCRIPT_SUITE_PASSED: what the suite prints when it passed.
 set -uo pipefail
@@ -51,6 +52,9 @@ if $runs32; then registered=$(entries); else registered=$(entries | own64) insta
 [ "$installed" = "$registered" ] ||
   fail "the MSI's entries are not regsvr32's:"$'\n'"$(diff <(echo "$installed") <(echo "$registered"))"
 
+said=$(run x64 "$dist/x64/RegisterCorvastel.exe" "$windows_folder\\x86\\Corvastel.dll")
+[ $? -eq 1 ] && grep -qF "use the x86 build's RegisterCorvastel.exe" <<<"$said" ||
+  fail "the x64 RegisterCorvastel.exe given the x86 DLL:"$'\n'"$said"
 run x64 reg.exe delete "HKLM\\Software\\Classes\\CLSID\\$CORVASTEL_CLSID" /f >/dev/null
 check 1 "64-bit hosts: not registered"
 run x64 regsvr32.exe /u /s "$windows_folder\\x64\\Corvastel.dll"

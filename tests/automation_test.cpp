@@ -219,6 +219,14 @@ std::wstring nameOf(ITypeInfo* info, MEMBERID member)
     return std::wstring(view(name.get()));
 }
 
+// A type's or a method's name, marked where the type library has no help string for it.
+std::wstring documentedName(ITypeInfo* info, MEMBERID member)
+{
+    UniqueBstr name, help;
+    info->GetDocumentation(member, name.put(), help.put(), nullptr, nullptr);
+    return std::wstring(view(name.get())) + (SysStringLen(help.get()) ? L"" : L" (no help string)");
+}
+
 std::wstring guidText(const GUID& id)
 {
     wchar_t text[40] = {};
@@ -245,7 +253,7 @@ std::wstring parametersOf(ITypeInfo* info, const FUNCDESC& function)
     return text;
 }
 
-// One type as text: kind, name, id and flags (a dual interface's are TYPEFLAG_FDUAL and
+// One type as text: kind, name (marked if it has no help string), id and flags (a dual interface's are TYPEFLAG_FDUAL and
 // the like), then its functions with dispatch id and vtable slot, and its enumeration
 // members. A dual interface is described by its vtable half.
 std::wstring describeType(ComPtr<ITypeInfo> info)
@@ -256,13 +264,13 @@ std::wstring describeType(ComPtr<ITypeInfo> info)
     TYPEATTR* type = nullptr;
     if (FAILED(info->GetTypeAttr(&type))) return L"?\n";
     const wchar_t* kinds[] = {L"enum", L"record", L"module", L"interface", L"dispinterface", L"coclass", L"alias", L"union"};
-    std::wstring text = std::wstring(kinds[type->typekind]) + L" " + nameOf(info.Get(), MEMBERID_NIL) + L" " +
+    std::wstring text = std::wstring(kinds[type->typekind]) + L" " + documentedName(info.Get(), MEMBERID_NIL) + L" " +
                         guidText(type->guid) + L" flags " + std::to_wstring(type->wTypeFlags) + L"\n";
     for (UINT index = 0; index < type->cFuncs; ++index) {
         FUNCDESC* function = nullptr;
         if (FAILED(info->GetFuncDesc(index, &function))) continue;
         text += L"  " + std::to_wstring(function->memid) + L" slot " + std::to_wstring(function->oVft / sizeof(void*)) + L" " +
-                nameOf(info.Get(), function->memid) + L"(" + parametersOf(info.Get(), *function) + L")\n";
+                documentedName(info.Get(), function->memid) + L"(" + parametersOf(info.Get(), *function) + L")\n";
         info->ReleaseFuncDesc(function);
     }
     for (UINT index = 0; index < type->cVars; ++index) {
@@ -284,9 +292,9 @@ TEST(TypeLibrary, HoldsTheFrozenIdentitiesAndShapes)
     ASSERT_EQ(LoadTypeLibEx(other ? fromAnsi(other).c_str() : modulePath(corvastelDll()).c_str(), REGKIND_NONE, &library), S_OK);
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
-    UniqueBstr name;
-    library->GetDocumentation(-1, name.put(), nullptr, nullptr, nullptr);
-    std::wstring text = L"library " + std::wstring(view(name.get())) + L" " + guidText(attributes->guid) + L" " +
+    UniqueBstr name, help;
+    library->GetDocumentation(-1, name.put(), help.put(), nullptr, nullptr);
+    std::wstring text = L"library " + std::wstring(view(name.get())) + (SysStringLen(help.get()) ? L" " : L" (no help string) ") + guidText(attributes->guid) + L" " +
                         std::to_wstring(attributes->wMajorVerNum) + L"." + std::to_wstring(attributes->wMinorVerNum) +
                         (attributes->syskind == SYS_WIN64 ? L" win64\n" : L" win32\n");
     library->ReleaseTLibAttr(attributes);
@@ -316,8 +324,8 @@ TEST(TypeLibrary, HoldsTheFrozenIdentitiesAndShapes)
         L"coclass clsRegistry " + std::wstring(kClassIdText) + L" flags 2\n");
 }
 
-// The file as Windows reads it: the interface id resource and the version information.
-TEST(ModuleFile, CarriesTheInterfaceIdAndVersionInformation)
+// The interface id resource, as Windows reads it.
+TEST(ModuleFile, CarriesTheInterfaceId)
 {
     HRSRC found = FindResourceW(corvastelDll(), MAKEINTRESOURCEW(1), L"_IID_CLSREGISTRY");
     ASSERT_NE(found, nullptr);
@@ -325,24 +333,42 @@ TEST(ModuleFile, CarriesTheInterfaceIdAndVersionInformation)
     const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(corvastelDll(), found)));
     EXPECT_EQ(*reinterpret_cast<const DWORD*>(data), 16u);
     EXPECT_TRUE(IsEqualGUID(*reinterpret_cast<const GUID*>(data + 4), IID__clsRegistry));
+}
 
-    const std::wstring path = modulePath(corvastelDll());
-    std::vector<BYTE> version(GetFileVersionInfoSizeW(path.c_str(), nullptr));
-    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT size = 0;
-    ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
-    EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwFileOS, fixed->dwFileType}),
-              std::vector<DWORD>({0x00020000u, 0u, 0x00020000u, VOS__WINDOWS32, VFT_DLL}));
-    const std::pair<const wchar_t*, const wchar_t*> strings[] = {
-        {L"FileVersion", L"2.00"}, {L"ProductVersion", L"2.00"}, {L"ProductName", L"Corvastel"},
-        {L"InternalName", L"Corvastel"}, {L"OriginalFilename", L"Corvastel.dll"}, {L"OLESelfRegister", L""},
+// Each program's version information: the fixed part, and each entry of its one
+// translation, Italian (Standard), Unicode.
+TEST(ModuleFile, EachProgramCarriesItsVersionInformation)
+{
+    struct Program {
+        std::wstring path;
+        DWORD type;
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> strings;
     };
-    for (const auto& [name, expected] : strings) {
-        // Italian (Standard), Unicode: the only translation.
-        wchar_t* value = nullptr;
-        VerQueryValueW(version.data(), (std::wstring(L"\\StringFileInfo\\041004B0\\") + name).c_str(), reinterpret_cast<void**>(&value), &size);
-        EXPECT_EQ(std::wstring(value ? value : L"<none>"), expected) << "entry";
+    const Program programs[] = {
+        {modulePath(corvastelDll()), VFT_DLL,
+         {{L"FileVersion", L"2.00"}, {L"ProductVersion", L"2.00"}, {L"ProductName", L"Corvastel"},
+          {L"InternalName", L"Corvastel"}, {L"OriginalFilename", L"Corvastel.dll"}, {L"OLESelfRegister", L""},
+          {L"FileDescription", L"Corvastel registry automation server"}, {L"CompanyName", L"Corvastel Team"},
+          {L"LegalCopyright", L"Copyright (C) 2026 Corvastel Team"}}},
+        {besideThisProgram(L"RegisterCorvastel.exe"), VFT_APP,
+         {{L"FileVersion", L"2.00"}, {L"ProductName", L"Corvastel"}, {L"InternalName", L"RegisterCorvastel"},
+          {L"OriginalFilename", L"RegisterCorvastel.exe"}, {L"OLESelfRegister", L"<none>"},
+          {L"FileDescription", L"Corvastel registration for the current user, and its check"},
+          {L"CompanyName", L"Corvastel Team"}}},
+    };
+    for (const Program& program : programs) {
+        std::vector<BYTE> version(GetFileVersionInfoSizeW(program.path.c_str(), nullptr));
+        ASSERT_TRUE(GetFileVersionInfoW(program.path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT size = 0;
+        ASSERT_TRUE(VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+        EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwFileOS, fixed->dwFileType}),
+                  std::vector<DWORD>({0x00020000u, 0u, 0x00020000u, VOS__WINDOWS32, program.type}));
+        for (const auto& [name, expected] : program.strings) {
+            wchar_t* value = nullptr;
+            VerQueryValueW(version.data(), (std::wstring(L"\\StringFileInfo\\041004B0\\") + name).c_str(), reinterpret_cast<void**>(&value), &size);
+            EXPECT_EQ(std::wstring(value ? value : L"<none>"), expected) << name;
+        }
     }
 }
 
@@ -518,6 +544,11 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     EXPECT_TRUE(wine || CLSIDFromProgID(kProgId, &classId) == S_OK);
     ASSERT_EQ(registerForUser(L"/u"), 0u);
     EXPECT_EQ(registerForUser(L"Z:\\nothing-here.dll"), 1u);
+    // Help, and options it does not take, which are never taken for a DLL.
+    EXPECT_EQ(registerForUser(L"/?"), 0u);
+    EXPECT_EQ(registerForUser(L"--help"), 0u);
+    EXPECT_EQ(registerForUser(L"/x"), 2u);
+    EXPECT_EQ(registerForUser(L"/check /u"), 2u);
     EXPECT_EQ(ourEntries(user.get()), L"");
     EXPECT_EQ(ourEntries(machine.get()), machineBefore);
 }
