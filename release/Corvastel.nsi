@@ -1,7 +1,10 @@
 ; The Corvastel installer: both builds, each registered with the registration of its
 ; bitness, for all users when run elevated and for the current user otherwise
 ; (/AllUsers or /CurrentUser choose; /S runs silently; /D=folder sets the folder).
-;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DVERSION=<version> Corvastel.nsi
+;   makensis -DDIST=<dist folder> -DOUTFILE=<setup.exe> -DVERSION=<version> -DICON=<.ico>
+;            -DPUBLISHER=<name> -DCOPYRIGHT=<text> -DURL=<address> Corvastel.nsi
+; The uninstaller removes the install it belongs to, in the mode it was made in, unless
+; /AllUsers or /CurrentUser says otherwise.
 Unicode true
 
 !define PRODUCT "Corvastel"
@@ -13,9 +16,19 @@ Unicode true
 !include MultiUser.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+VIProductVersion "${VERSION}.0.0"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 ShowInstDetails show
 ; Files keep no build time, so that the installer is the same whenever it is made.
 SetDateSave off
@@ -36,6 +49,22 @@ FunctionEnd
 
 Function un.onInit
   !insertmacro MULTIUSER_UNINIT
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/AllUsers" $1
+  ${IfNot} ${Errors}
+    Return
+  ${EndIf}
+  ${GetOptions} $0 "/CurrentUser" $1
+  ${IfNot} ${Errors}
+    Return
+  ${EndIf}
+  ; An administrator's uninstaller would take the all-users mode: the current user's
+  ; entry naming this folder says the install was the user's own.
+  ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $1 == $INSTDIR
+    Call un.MultiUser.InstallMode.CurrentUser
+  ${EndIf}
 FunctionEnd
 
 ; Registers one build (x86 or x64), or with OPTION /u unregisters it: for all users with
@@ -75,6 +104,9 @@ Section "Corvastel"
   File "${DIST}/x86/examples/*.*"
   SetOutPath "$INSTDIR"
   File "${DIST}/user-guide.md"
+  File "${DIST}/LICENSE"
+  File "${DIST}/THIRD-PARTY-NOTICES.md"
+  File "${DIST}/CHANGELOG.md"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   !insertmacro Registration x86 ""
@@ -87,6 +119,15 @@ Section "Corvastel"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe" /$MultiUser.InstallMode'
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /$MultiUser.InstallMode /S'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "HelpLink" "${URL}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "URLInfoAbout" "${URL}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Contact" "${PUBLISHER}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Uninstall.exe"
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
 Section "Uninstall"
@@ -98,6 +139,9 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\x64"
   RMDir /r "$INSTDIR\examples"
   Delete "$INSTDIR\user-guide.md"
+  Delete "$INSTDIR\LICENSE"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.md"
+  Delete "$INSTDIR\CHANGELOG.md"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"

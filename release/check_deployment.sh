@@ -2,7 +2,8 @@
 # check_deployment.sh PREFIX DIST SCRIPT: the x64 MSI as administrators deploy it, in a
 # 64-bit prefix, and RegisterCorvastel /check on what it and regsvr32 leave.
 #  1. A silent install: hosts of each bitness create the object by ProgID (the VBScript
-#     suite SCRIPT) and /check finds every kind of host served.
+#     suite SCRIPT), /check finds every kind of host served, and the Add/Remove Programs
+#     entry has what the installers write.
 #  2. A silent uninstall leaves none of our keys in either view, and no folder.
 #  3. regsvr32 of each build, installed in the same place, writes exactly the entries the
 #     MSI wrote, key by key (on a host without 32-bit programs: the 64-bit view's).
@@ -15,6 +16,7 @@ set -uo pipefail
 prefix=$1 dist=$2 script=Z:$3
 folder="$prefix/drive_c/Program Files/Corvastel" windows_folder='C:\Program Files\Corvastel'
 msi="Z:$dist/Corvastel-$CORVASTEL_VERSION-x64.msi"
+product_code=$(msiinfo export "$dist/Corvastel-$CORVASTEL_VERSION-x64.msi" Property | awk '$1 == "ProductCode" { print $2 }')
 runs32=true
 "$scripts/host-runs-32bit.sh" || runs32=false
 
@@ -41,6 +43,9 @@ installed=$(entries)
 suite_passes x64 "$script" || fail "the suite under the 64-bit cscript"
 if $runs32; then suite_passes x86 "$script" || fail "the suite under the 32-bit cscript"; fi
 check 0 "Every host on this Windows creates the object."
+# Windows Installer writes DisplayIcon from ARPPRODUCTICON; Wine 8's does not.
+add_remove_programs_entry_is_complete x64 "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code" DisplayIcon ||
+  fail "the MSI's Add/Remove Programs entry"
 run x64 msiexec.exe /x "$msi" /qn || fail "the silent uninstall"
 [ -z "$(entries)" ] || fail "keys left after the uninstall:"$'\n'"$(entries)"
 [ ! -e "$folder" ] || fail "$folder left after the uninstall"

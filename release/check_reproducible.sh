@@ -2,7 +2,8 @@
 # check_reproducible.sh SOURCE DIST WORK: the checkout's tracked files built once more in
 # another folder (WORK), at the same SOURCE_DATE_EPOCH, give byte for byte the files in
 # DIST: both builds' DLL, type library, manifest and RegisterCorvastel.exe, the NSIS
-# installer and the zip. (Not the MSIs: each gets a package code of its own.)
+# installer, the zip and the symbols zip. The MSIs differ (each gets a package code of
+# its own), but keep their ProductCode, which differs by platform.
 set -euo pipefail
 source=$1 dist=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
@@ -21,4 +22,11 @@ files=({x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvast
 differ=0
 for name in "${files[@]}"; do cmp "$dist/$name" "dist/$name" || differ=$((differ + 1)); done
 echo "${#files[@]} files compared, $differ differ"
-[ "${#files[@]}" -eq 10 ] && [ "$differ" -eq 0 ]
+product_code() { msiinfo export "$1" Property | awk '$1 == "ProductCode" { print $2 }'; }
+codes=()
+for msi in "$dist"/Corvastel-*-x{86,64}.msi; do
+  codes+=("$(product_code "$msi")")
+  [ "${codes[-1]}" = "$(product_code "dist/${msi##*/}")" ] || { echo "${msi##*/}: another ProductCode"; differ=$((differ + 1)); }
+done
+echo "ProductCodes: ${codes[*]}"
+[ "${#files[@]}" -eq 11 ] && [ "$differ" -eq 0 ] && [ "${#codes[@]}" -eq 2 ] && [ "${codes[0]}" != "${codes[1]}" ]

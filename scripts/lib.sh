@@ -39,3 +39,15 @@ suite_passes() { run "$1" cscript.exe //nologo "$2" "$CORVASTEL_PROGID" | grep -
 # fail TEXT: a check failed; failures counts them.
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+# add_remove_programs_entry_is_complete x86|x64 KEY [EXCEPT...]: the uninstall entry KEY
+# (as reg.exe names it) has every value both installers write, but the values EXCEPT;
+# says which it lacks.
+add_remove_programs_entry_is_complete() {
+  local value missing=()
+  for value in DisplayName DisplayVersion Publisher HelpLink URLInfoAbout Contact DisplayIcon EstimatedSize NoModify; do
+    [[ " ${*:3} " != *" $value "* ]] || continue
+    run "$1" reg.exe query "$2" /v "$value" >/dev/null 2>&1 || missing+=("$value")
+  done
+  [ ${#missing[@]} -eq 0 ] || { echo "$2 lacks ${missing[*]}"; return 1; }
+}

@@ -35,7 +35,7 @@ packages=(
   mingw-w64-tools libwine-dev
   wine wine32:i386 wine64
   googletest
-  nsis wixl osslsigncode openssl zip
+  nsis wixl msitools osslsigncode openssl zip
   "$@"
 )
 
