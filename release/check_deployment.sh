@@ -16,7 +16,7 @@ set -uo pipefail
 prefix=$1 dist=$2 script=Z:$3
 folder="$prefix/drive_c/Program Files/Corvastel" windows_folder='C:\Program Files\Corvastel'
 msi="Z:$dist/Corvastel-$CORVASTEL_VERSION-x64.msi"
-product_code=$(msiinfo export "$dist/Corvastel-$CORVASTEL_VERSION-x64.msi" Property | awk '$1 == "ProductCode" { print $2 }')
+product_code=$(msi_property "$dist/Corvastel-$CORVASTEL_VERSION-x64.msi" ProductCode)
 runs32=true
 "$scripts/host-runs-32bit.sh" || runs32=false
 

@@ -5,6 +5,7 @@
 # installer, the zip and the symbols zip. The MSIs differ (each gets a package code of
 # its own), but keep their ProductCode, which differs by platform.
 set -euo pipefail
+. "$(dirname "$0")/../scripts/lib.sh"
 source=$1 dist=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
 git -C "$source" ls-files -z | tar -C "$source" --null -T - -cf - | tar -xf - -C "$work"
@@ -22,11 +23,10 @@ files=({x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvast
 differ=0
 for name in "${files[@]}"; do cmp "$dist/$name" "dist/$name" || differ=$((differ + 1)); done
 echo "${#files[@]} files compared, $differ differ"
-product_code() { msiinfo export "$1" Property | awk '$1 == "ProductCode" { print $2 }'; }
 codes=()
 for msi in "$dist"/Corvastel-*-x{86,64}.msi; do
-  codes+=("$(product_code "$msi")")
-  [ "${codes[-1]}" = "$(product_code "dist/${msi##*/}")" ] || { echo "${msi##*/}: another ProductCode"; differ=$((differ + 1)); }
+  codes+=("$(msi_property "$msi" ProductCode)")
+  [ "${codes[-1]}" = "$(msi_property "dist/${msi##*/}" ProductCode)" ] || { echo "${msi##*/}: another ProductCode"; differ=$((differ + 1)); }
 done
 echo "ProductCodes: ${codes[*]}"
 [ "${#files[@]}" -eq 11 ] && [ "$differ" -eq 0 ] && [ "${#codes[@]}" -eq 2 ] && [ "${codes[0]}" != "${codes[1]}" ]

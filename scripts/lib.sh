@@ -36,6 +36,9 @@ run() { "$scripts/run-under-wine.sh" "$prefix" "$@"; }
 # tells.
 suite_passes() { run "$1" cscript.exe //nologo "$2" "$CORVASTEL_PROGID" | grep -E "$CORVASTEL_SCRIPT_SUITE_PASSED"; }
 
+# msi_property MSI NAME: the value of the property NAME in the Property table of MSI.
+msi_property() { msiinfo export "$1" Property | tr -d '\r' | awk -v name="$2" '$1 == name { print $2 }'; }
+
 # fail TEXT: a check failed; failures counts them.
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
