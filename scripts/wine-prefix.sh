@@ -24,11 +24,13 @@ case "$action" in
     # Wine's daemons inherit our descriptors; keep them off the caller's pipes.
     if [ ! -f "$made" ]; then
       echo "Creating Wine prefix $WINEPREFIX"
+      # Wine's own errors go to the log while the prefix is made, and a failure shows its end.
+      trap 'echo "Creating $WINEPREFIX failed; $log ends:" >&2; tail -n 20 "$log" >&2' ERR
       wineserver -k 2>/dev/null || true
       rm -rf "$WINEPREFIX"
       mkdir -p "$(dirname "$WINEPREFIX")"
-      "$wine" wineboot.exe --init >>"$log" 2>&1 </dev/null
-      "$wine" reg.exe add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null
+      WINEDEBUG=err+all "$wine" wineboot.exe --init >>"$log" 2>&1 </dev/null
+      WINEDEBUG=err+all "$wine" reg.exe add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null
       wineserver -w
       touch "$made"
     fi
