@@ -8,8 +8,9 @@
 #
 #   With FILEs, signs those files in place. Without, makes the signed release in a folder
 #   of its own, dist/signed, which no build writes to: both builds' dist folders copied
-#   there, their DLLs and RegisterCorvastel.exe signed, the installers made around the
-#   signed files and signed, then the zip and SHA256SUMS of them all. Nothing is ever
+#   there with their debug information, their DLLs and RegisterCorvastel.exe signed, the
+#   installers made around the signed files and signed, then the zips and SHA256SUMS of
+#   them all. Nothing is ever
 #   signed without a certificate.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -43,7 +44,7 @@ for arch in x86 x64; do
 done
 signed=$PWD/dist/signed
 rm -rf "$signed" && mkdir -p "$signed"
-cp -r dist/x86 dist/x64 "$signed"
+cp -r dist/x86 dist/x64 dist/symbols "$signed"
 sign "$signed"/{x86,x64}/{Corvastel.dll,RegisterCorvastel.exe}
 cmake -S release -B build/release-signed -G Ninja -DCORVASTEL_DIST_DIR="$signed" >/dev/null
 cmake --build build/release-signed --target installers
