@@ -136,6 +136,14 @@ TEST_F(Automation, VtableCallersGetTheChosenTypeAndErrorInformation)
     EXPECT_EQ(view(description.get()), L"Overflow");
     EXPECT_EQ(view(source.get()), kProgId);
     EXPECT_TRUE(IsEqualGUID(interfaceId, IID__clsRegistry));
+
+    // A read that fails leaves its result Empty, whatever the caller's variable held.
+    key_.write("long", REG_SZ, std::string(40000, 'x') + '\0');
+    VARIANT poisoned;
+    V_VT(&poisoned) = VT_I4;
+    V_I4(&poisoned) = 99;
+    EXPECT_EQ(object_->regQuery_A_Key(kCurrentUserRoot, path().get(), allocateBstr(L"long").get(), &poisoned), kOverflow);
+    EXPECT_EQ(V_VT(&poisoned), VT_EMPTY);
 }
 
 TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
