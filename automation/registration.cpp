@@ -45,17 +45,15 @@ bool progIdIsOnlyOurs()
 {
     wchar_t classId[64] = {};
     DWORD size = sizeof classId;
-    const std::wstring key = std::wstring(kProgId) + L"\\CLSID";
-    return RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
+    return RegGetValueW(HKEY_CLASSES_ROOT, kProgIdClassKey, nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
                ERROR_SUCCESS &&
            _wcsicmp(classId, kClassIdText) == 0 && !otherBuildIsRegistered();
 }
 
 bool typeLibraryIsRegistered()
 {
-    const std::wstring path = kTypeLibraryKey + std::wstring(kThisBuild.platform);
     UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, typeLibraryKey(kThisBuild).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 }  // namespace

@@ -105,8 +105,8 @@ HostCheck check(const Bitness& kind)
     HostCheck host{kind.name, {}, {}, {}, {}, false};
     // The class key has a copy in each view; the ProgID and the type library keys are
     // shared by both (as on Windows 7 and later), so they are read as they are.
-    const Entry server = lookUp(kClassKey + std::wstring(L"\\InprocServer32"), kind.view);
-    const Entry progIdClass = lookUp(kProgId + std::wstring(L"\\CLSID"), 0);
+    const Entry server = lookUp(kServerKey, kind.view);
+    const Entry progIdClass = lookUp(kProgIdClassKey, 0);
     host.registeredBy = server.registeredBy ? server.registeredBy : L"";
     host.dll = server.value;
     const WORD machine = machineOf(host.dll);
@@ -130,8 +130,8 @@ HostCheck check(const Bitness& kind)
 
     // Early binding and calls from other apartments need the type library; creating the
     // object does not.
-    const Entry library = lookUp(kTypeLibraryKey + std::wstring(kind.platform), 0);
-    const Entry classLibrary = lookUp(kClassKey + std::wstring(L"\\TypeLib"), kind.view);
+    const Entry library = lookUp(typeLibraryKey(kind), 0);
+    const Entry classLibrary = lookUp(kClassTypeLibraryKey, kind.view);
     if (server.registeredBy && !library.registeredBy) {
         host.problems.push_back(L"the type library is not registered: early binding and calls between apartments fail");
     } else if (server.registeredBy && _wcsicmp(library.value.c_str(), host.dll.c_str()) != 0) {

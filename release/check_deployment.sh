@@ -32,17 +32,17 @@ entries() {
 }
 # What regsvr32 of the 64-bit build alone can show: its own view, without the shared type library.
 own64() { awk '/^\[/ { keep = $0 !~ /Wow6432Node|TypeLib\\\{/ } keep'; }
-check() {  # EXPECTED-STATUS TEXT: /check exits so and says TEXT
+tool() {  # EXPECTED-STATUS TEXT ARGUMENT...: the x64 RegisterCorvastel.exe exits so and says TEXT
   local said
-  said=$(run x64 "$dist/x64/RegisterCorvastel.exe" /check)
-  [ $? -eq "$1" ] && grep -qF "$2" <<<"$said" || fail "/check, expecting $1 and \"$2\":"$'\n'"$said"
+  said=$(run x64 "$dist/x64/RegisterCorvastel.exe" "${@:3}")
+  [ $? -eq "$1" ] && grep -qF "$2" <<<"$said" || fail "RegisterCorvastel ${*:3}, expecting $1 and \"$2\":"$'\n'"$said"
 }
 
 run x64 msiexec.exe /i "$msi" /qn || fail "the silent install"
 installed=$(entries)
 suite_passes x64 "$script" || fail "the suite under the 64-bit cscript"
 if $runs32; then suite_passes x86 "$script" || fail "the suite under the 32-bit cscript"; fi
-check 0 "Every host on this Windows creates the object."
+tool 0 "Every host on this Windows creates the object." /check
 # Windows Installer writes DisplayIcon from ARPPRODUCTICON; Wine 8's does not.
 add_remove_programs_entry_is_complete x64 "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_code" DisplayIcon ||
   fail "the MSI's Add/Remove Programs entry"
@@ -57,11 +57,9 @@ if $runs32; then registered=$(entries); else registered=$(entries | own64) insta
 [ "$installed" = "$registered" ] ||
   fail "the MSI's entries are not regsvr32's:"$'\n'"$(diff <(echo "$installed") <(echo "$registered"))"
 
-said=$(run x64 "$dist/x64/RegisterCorvastel.exe" "$windows_folder\\x86\\Corvastel.dll")
-[ $? -eq 1 ] && grep -qF "use the x86 build's RegisterCorvastel.exe" <<<"$said" ||
-  fail "the x64 RegisterCorvastel.exe given the x86 DLL:"$'\n'"$said"
+tool 1 "use the x86 build's RegisterCorvastel.exe" "$windows_folder\\x86\\Corvastel.dll"
 run x64 reg.exe delete "HKLM\\Software\\Classes\\CLSID\\$CORVASTEL_CLSID" /f >/dev/null
-check 1 "64-bit hosts: not registered"
+tool 1 "64-bit hosts: not registered" /check
 run x64 regsvr32.exe /u /s "$windows_folder\\x64\\Corvastel.dll"
 if $runs32; then run x86 regsvr32.exe /u /s "$windows_folder\\x86\\Corvastel.dll"; fi
 rm -rf "$folder"

@@ -502,7 +502,7 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     EXPECT_EQ(report.substr(report.rfind(L'\n', report.size() - 2)), windows64 ? L"\nSome hosts on this Windows cannot create the object.\n"
                                                                              : L"\nEvery host on this Windows creates the object.\n");
     // The user's registration comes first, whatever the length of its path.
-    const std::wstring userServer = L"Software\\Classes\\" + std::wstring(kClassKey) + L"\\InprocServer32";
+    const std::wstring userServer = L"Software\\Classes\\" + std::wstring(kServerKey);
     const std::wstring missing = L"C:\\" + std::wstring(300, L'm') + L".dll";
     RegSetKeyValueW(HKEY_CURRENT_USER, userServer.c_str(), nullptr, REG_SZ, missing.c_str(),
                     static_cast<DWORD>((missing.size() + 1) * sizeof(wchar_t)));
@@ -528,7 +528,7 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     // A ProgID that another class has taken over since is not ours to remove.
     ASSERT_EQ(regsvr32(L"/s"), 0u);
     const std::wstring other = L"{00000000-1111-2222-3333-444444444444}";
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, (std::wstring(kProgId) + L"\\CLSID").c_str(), nullptr, REG_SZ, other.c_str(),
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, kProgIdClassKey, nullptr, REG_SZ, other.c_str(),
                     static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
     ASSERT_EQ(regsvr32(L"/u /s"), 0u);
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), std::wstring(kProgId) + L"\n  @=" + kProgId + L"\\0\n" + kProgId + L"\\CLSID\n  @=" + other + L"\\0\n");
