@@ -1,7 +1,6 @@
 #include "automation/dispatch.h"
 
-#include "platform/owners.h"
-
+#include <algorithm>
 #include <utility>
 
 using Microsoft::WRL::ComPtr;
@@ -11,6 +10,7 @@ namespace {
 
 using Parameter = TypeDispatch::Parameter;
 using Method = TypeDispatch::Method;
+constexpr UINT kMaxParameters = TypeDispatch::kMaxParameters;
 
 bool isEnumeration(ITypeInfo* info, HREFTYPE reference)
 {
@@ -24,46 +24,73 @@ bool isEnumeration(ITypeInfo* info, HREFTYPE reference)
     return enumeration;
 }
 
-// The scalar type of a parameter, or of what a by-reference parameter points to (an
-// enumeration counts as a 32-bit integer); VT_EMPTY for one that takes variants.
-VARTYPE scalarType(ITypeInfo* info, const TYPEDESC& type)
+// The type of the value a parameter takes, as a variant holds it (an enumeration is a
+// 32-bit integer); VT_EMPTY for a type that Invoke does not pass.
+VARTYPE valueType(ITypeInfo* info, const TYPEDESC& type)
 {
-    const TYPEDESC& target = type.vt == VT_PTR ? *type.lptdesc : type;
-    switch (target.vt) {
-    case VT_USERDEFINED: return isEnumeration(info, target.hreftype) ? VT_I4 : VT_EMPTY;
+    switch (type.vt) {
+    case VT_USERDEFINED: return isEnumeration(info, type.hreftype) ? VT_I4 : VT_EMPTY;
     case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BSTR: case VT_BOOL:
-    case VT_UI1: return target.vt;
+    case VT_UI1: case VT_VARIANT: return type.vt;
     default: return VT_EMPTY;
     }
 }
 
-Method shapeOf(ITypeInfo* info, const FUNCDESC& description)
+// A value of the type: a variant as it is, a scalar converted as the automation runtime
+// coerces arguments.
+HRESULT convert(const VARIANT& value, VARTYPE type, UniqueVariant& converted)
 {
+    VARIANT* source = const_cast<VARIANT*>(&value);
+    return type == VT_VARIANT ? VariantCopy(converted.put(), source) : VariantChangeType(converted.put(), source, 0, type);
+}
+
+HRESULT shapeOf(ITypeInfo* info, const ELEMDESC& description, Parameter& parameter)
+{
+    const TYPEDESC& type = description.tdesc;
+    const USHORT flags = description.paramdesc.wParamFlags;
+    parameter.byReference = type.vt == VT_PTR;
+    parameter.type = valueType(info, parameter.byReference ? *type.lptdesc : type);
+    parameter.optional = (flags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)) != 0;
+    if (parameter.type == VT_EMPTY) return E_NOTIMPL;
+    if (!parameter.optional) return S_OK;
+    // Without a default, what hosts pass for a missing argument.
+    VARIANT missing;
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    const VARIANT& fallback = flags & PARAMFLAG_FHASDEFAULT ? description.paramdesc.pparamdescex->varDefaultValue : missing;
+    return convert(fallback, parameter.type, parameter.defaultValue);
+}
+
+// A method's shape; E_NOTIMPL for one whose calls Invoke does not build.
+HRESULT shapeOf(ITypeInfo* info, const FUNCDESC& description, Method& method)
+{
+    const auto count = static_cast<UINT>(description.cParams);
+    if (description.invkind != INVOKE_FUNC || description.callconv != CC_STDCALL ||
+        description.elemdescFunc.tdesc.vt != VT_HRESULT || count > kMaxParameters) {
+        return E_NOTIMPL;
+    }
     UniqueBstr name;
     info->GetDocumentation(description.memid, name.put(), nullptr, nullptr, nullptr);
-    const auto count = static_cast<UINT>(description.cParams);
-    Method method{std::wstring(view(name.get())), description.memid, count, {}};
+    method.name = view(name.get());
+    method.member = description.memid;
+    method.slot = static_cast<ULONG_PTR>(description.oVft);
+    method.parameters = method.arguments = count;
     for (UINT index = 0; index < count; ++index) {
         const ELEMDESC& parameter = description.lprgelemdescParam[index];
-        method.parameters[index] = {scalarType(info, parameter.tdesc), parameter.tdesc.vt == VT_PTR,
-                                    (parameter.paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0};
-        if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) --method.arguments;
+        if (const HRESULT hr = shapeOf(info, parameter, method.parameter[index]); FAILED(hr)) return hr;
+        if (parameter.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) {
+            // The result is what Invoke hands back: the last parameter, a reference.
+            if (index + 1 != count || !method.parameter[index].byReference) return E_NOTIMPL;
+            --method.arguments;
+        }
     }
-    return method;
+    return S_OK;
 }
 
 bool isMalformed(const DISPPARAMS& params)
 {
     return (params.cArgs && !params.rgvarg) || params.cNamedArgs > params.cArgs ||
            (params.cNamedArgs && !params.rgdispidNamedArgs);
-}
-
-// Which parameter an argument fills: named ones come first, then the positional
-// ones in reverse order.
-UINT parameterOf(const DISPPARAMS& params, UINT argument)
-{
-    return argument < params.cNamedArgs ? static_cast<UINT>(params.rgdispidNamedArgs[argument])
-                                        : params.cArgs - 1 - argument;
 }
 
 wchar_t asciiUpper(wchar_t c) noexcept { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
@@ -86,6 +113,51 @@ bool isMissing(const VARIANT& argument)
     return value && V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND;
 }
 
+constexpr UINT kLeftOut = ~0u;
+
+// Which argument fills each parameter, kLeftOut for none: positional arguments fill the
+// leading parameters, named ones the parameter they name, and an optional parameter
+// passed as missing is left out. A name that no parameter has, or a parameter given
+// twice, fails with DISP_E_PARAMNOTFOUND at that argument; surplus arguments, or a
+// parameter left out that is not optional, with DISP_E_BADPARAMCOUNT.
+HRESULT assign(const Method& method, const DISPPARAMS& params, UINT (&argumentOf)[kMaxParameters], UINT& failing)
+{
+    if (params.cArgs > method.arguments) return DISP_E_BADPARAMCOUNT;
+    std::fill(std::begin(argumentOf), std::end(argumentOf), kLeftOut);
+    const UINT positional = params.cArgs - params.cNamedArgs;
+    for (UINT index = 0; index < positional; ++index) argumentOf[index] = params.cArgs - 1 - index;
+    for (UINT argument = 0; argument < params.cNamedArgs; ++argument) {
+        const auto parameter = static_cast<UINT>(params.rgdispidNamedArgs[argument]);
+        if (parameter >= method.arguments || argumentOf[parameter] != kLeftOut) {
+            failing = argument;
+            return DISP_E_PARAMNOTFOUND;
+        }
+        argumentOf[parameter] = argument;
+    }
+    for (UINT index = 0; index < method.arguments; ++index) {
+        UINT& argument = argumentOf[index];
+        const bool optional = method.parameter[index].optional;
+        if (argument != kLeftOut && optional && isMissing(params.rgvarg[argument])) argument = kLeftOut;
+        if (argument == kLeftOut && !optional) return DISP_E_BADPARAMCOUNT;
+    }
+    return S_OK;
+}
+
+// What a failed coercion means to the caller of Invoke.
+HRESULT coercionError(HRESULT hr) noexcept
+{
+    return hr == DISP_E_OVERFLOW || hr == E_OUTOFMEMORY ? hr : DISP_E_TYPEMISMATCH;
+}
+
+// A reference to value, as a by-reference parameter of the type takes it: to the variant
+// itself, or to the scalar it holds (every scalar member of a variant's value union
+// starts at the same address).
+void referTo(VARIANT& value, VARTYPE type, VARIANT& reference) noexcept
+{
+    V_VT(&reference) = VT_BYREF | type;
+    V_BYREF(&reference) = type == VT_VARIANT ? static_cast<void*>(&value) : &V_UI1(&value);
+}
+
 // Whether two values of one scalar type are the same. A method that changes a string
 // puts another string in its place, so a string is the same only while it is the same one.
 bool sameValue(const VARIANT& a, const VARIANT& b) noexcept
@@ -104,71 +176,93 @@ bool sameValue(const VARIANT& a, const VARIANT& b) noexcept
     }
 }
 
-// A reference to the scalar a variant holds, as a by-reference parameter of its type
-// takes it: every scalar member of a variant's value union starts at the same address.
-void referTo(VARIANT& value, VARIANT& reference) noexcept
-{
-    V_VT(&reference) = VT_BYREF | V_VT(&value);
-    V_BYREF(&reference) = &V_UI1(&value);
-}
-
-// One argument on its way to the method, where it cannot go as the caller passed it.
-class AdaptedArgument {
+// One parameter's value for a call. The method gets the caller's argument itself only
+// to read it as it is, or where the caller passed a reference of the parameter's own type
+// for the method to change; anything else is a value of ours, freed with this.
+class Binding {
 public:
-    // A caller's variable (VT_BYREF|VT_VARIANT) for a parameter of a scalar type. Where the
-    // variable holds another type, the call gets a copy converted to the parameter's,
-    // which for a by-reference parameter goes back into the variable if the method
-    // changed it: a variable the method only read keeps its own type and value (a String
-    // stays a String, Empty stays Empty).
-    HRESULT passVariable(VARIANT& variable, const Parameter& parameter, VARIANT& passed)
+    // For the caller's argument, or for one left out (nullptr): the parameter's default.
+    HRESULT bind(const Parameter& parameter, const VARIANT* argument)
     {
-        if (V_VT(&variable) == parameter.scalar) {
-            if (parameter.byReference) {
-                referTo(variable, passed);
-            } else {
-                passed = variable;  // borrowed from the caller for the call
+        const VARIANT& source = argument ? *argument : parameter.defaultValue.get();
+        const VARTYPE type = parameter.type;
+        const bool reference = V_VT(&source) & VT_BYREF;
+        if (reference && !V_BYREF(&source)) return DISP_E_TYPEMISMATCH;
+        const bool variable = V_VT(&source) == (VT_BYREF | VT_VARIANT);
+        VARIANT& value = variable ? *V_VARIANTREF(&source) : const_cast<VARIANT&>(source);
+        if (!parameter.byReference) {
+            if (type == VT_VARIANT || V_VT(&value) == type) {
+                passed_ = value;  // read as it is
+                return S_OK;
             }
+            if (const HRESULT hr = convert(value, type, own_); FAILED(hr)) return coercionError(hr);
+            passed_ = own_.get();
             return S_OK;
         }
-        if (const HRESULT hr = VariantChangeType(converted_.put(), &variable, 0, parameter.scalar); FAILED(hr)) {
-            return hr;
+        if (V_VT(&source) == (VT_BYREF | type)) {
+            passed_ = source;
+            return S_OK;
         }
-        if (parameter.byReference) {
-            referTo(*converted_.addressof(), passed);
-            variable_ = &variable;
-            asCalled_ = *converted_.addressof();
-        } else {
-            passed = *converted_.addressof();  // borrowed from converted_ for the call
+        if (variable && V_VT(&value) == type) {
+            referTo(value, type, passed_);
+            return S_OK;
+        }
+        // A reference to a scalar of another type could not take the method's value.
+        if (reference && !variable && type != VT_VARIANT) return DISP_E_TYPEMISMATCH;
+        if (const HRESULT hr = convert(value, type, own_); FAILED(hr)) return coercionError(hr);
+        referTo(*own_.addressof(), type, passed_);
+        if (variable) {
+            variable_ = &value;
+            asCalled_ = own_.get();
         }
         return S_OK;
     }
 
-    // A value for a parameter that takes a variant by reference. The type information
-    // would pass the method a copy of its own, which Wine never frees: the call gets a
-    // reference to a copy of ours instead, freed after it.
-    HRESULT passValueByReference(const VARIANT& value, VARIANT& passed)
+    // For the result: a value of ours of its type, which result() hands on.
+    void bindResult(const Parameter& parameter) noexcept
     {
-        if (const HRESULT hr = VariantCopy(copy_.put(), const_cast<VARIANT*>(&value)); FAILED(hr)) return hr;
-        V_VT(&passed) = VT_BYREF | VT_VARIANT;
-        V_VARIANTREF(&passed) = copy_.addressof();
-        return S_OK;
+        VARIANT* value = own_.put();
+        V_I8(value) = 0;  // as the method finds it: no string, no object
+        if (parameter.type != VT_VARIANT) V_VT(value) = parameter.type;
+        referTo(*value, parameter.type, passed_);
     }
 
-    // After the call: what the method changed goes back into the caller's variable.
-    void returnToCaller()
+    VARIANT* passed() noexcept { return &passed_; }
+    VARIANT result() noexcept { return own_.release(); }
+
+    // After the call: a value of ours that the method changed goes into the caller's
+    // variable it came from; a variable the method only read keeps its own type and value
+    // (a String stays a String, Empty stays Empty).
+    void returnToCaller() noexcept
     {
-        const bool methodChanged = variable_ && !sameValue(asCalled_, *converted_.addressof());
-        if (!methodChanged) return;
+        if (!variable_ || sameValue(asCalled_, own_.get())) return;
         VariantClear(variable_);
-        *variable_ = converted_.release();
+        *variable_ = own_.release();
     }
 
 private:
-    UniqueVariant converted_;
-    VARIANT* variable_ = nullptr;  // where converted_ goes back to, for a by-reference parameter
-    VARIANT asCalled_{};           // converted_ as the method got it, its contents borrowed
-    UniqueVariant copy_;
+    UniqueVariant own_;
+    VARIANT passed_{};              // what the method gets: a value, or a reference
+    VARIANT* variable_ = nullptr;   // the caller's variable that own_ came from
+    VARIANT asCalled_{};            // own_ as the method got it, its contents borrowed
 };
+
+// DISP_E_EXCEPTION for a method that failed, its error information moved into exception
+// where the caller passed one; without, it stays for GetErrorInfo.
+HRESULT methodFailed(HRESULT failure, EXCEPINFO* exception)
+{
+    if (exception) {
+        *exception = EXCEPINFO{};
+        exception->scode = failure;
+        if (ComPtr<IErrorInfo> info; GetErrorInfo(0, &info) == S_OK) {
+            info->GetSource(&exception->bstrSource);
+            info->GetDescription(&exception->bstrDescription);
+            info->GetHelpFile(&exception->bstrHelpFile);
+            info->GetHelpContext(&exception->dwHelpContext);
+        }
+    }
+    return DISP_E_EXCEPTION;
+}
 
 }  // namespace
 
@@ -184,24 +278,21 @@ HRESULT TypeDispatch::load(ComPtr<ITypeInfo> dispatchHalf, std::unique_ptr<TypeD
     const WORD count = attributes->cFuncs;
     interfaceHalf->ReleaseTypeAttr(attributes);
 
-    std::unique_ptr<TypeDispatch> dispatch(new TypeDispatch(std::move(dispatchHalf), interfaceHalf));
+    std::unique_ptr<TypeDispatch> dispatch(new TypeDispatch(std::move(dispatchHalf)));
+    const auto release = [&interfaceHalf](FUNCDESC* description) { interfaceHalf->ReleaseFuncDesc(description); };
     for (UINT index = 0; index < count; ++index) {
-        FUNCDESC* description = nullptr;
-        if (hr = interfaceHalf->GetFuncDesc(index, &description); FAILED(hr)) return hr;
-        const bool method = description->invkind == INVOKE_FUNC;
-        const bool fits = description->cParams <= SHORT(kMaxParameters);
-        if (method && fits) dispatch->methods_.push_back(shapeOf(interfaceHalf.Get(), *description));
-        interfaceHalf->ReleaseFuncDesc(description);
-        if (method && !fits) return E_NOTIMPL;
+        FUNCDESC* read = nullptr;
+        if (hr = interfaceHalf->GetFuncDesc(index, &read); FAILED(hr)) return hr;
+        const std::unique_ptr<FUNCDESC, decltype(release)> description(read, release);
+        Method method{};
+        if (hr = shapeOf(interfaceHalf.Get(), *description, method); FAILED(hr)) return hr;
+        dispatch->methods_.push_back(std::move(method));
     }
     loaded = std::move(dispatch);
     return S_OK;
 }
 
-TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> dispatchHalf, ComPtr<ITypeInfo> interfaceHalf)
-    : dispatchHalf_(std::move(dispatchHalf)), interfaceHalf_(std::move(interfaceHalf))
-{
-}
+TypeDispatch::TypeDispatch(ComPtr<ITypeInfo> dispatchHalf) noexcept : dispatchHalf_(std::move(dispatchHalf)) {}
 
 const TypeDispatch::Method* TypeDispatch::find(DISPID member) const noexcept
 {
@@ -224,61 +315,46 @@ HRESULT TypeDispatch::idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const
     return DispGetIDsOfNames(dispatchHalf_.Get(), names, count, ids);
 }
 
-HRESULT TypeDispatch::invoke(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+HRESULT TypeDispatch::invoke(IUnknown* object, DISPID member, WORD flags, const DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* argumentError) const
 {
     const Method* method = find(member);
-    if (!params || !method) return dispatchHalf_->Invoke(object, member, flags, params, result, exception, argumentError);
-    if (isMalformed(*params)) return E_INVALIDARG;
-    // Checked here: Wine's type information calls a method without a result with surplus
-    // arguments, and with named ones that no parameter has.
-    if (params->cArgs > method->arguments) return DISP_E_BADPARAMCOUNT;
+    // The interface has methods only: nothing to read or assign as a property.
+    if (!method || !(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (!params || isMalformed(*params)) return E_INVALIDARG;
+    if (result) VariantInit(result);
 
-    VARIANT arguments[kMaxParameters];
-    DISPID names[kMaxParameters];
-    UINT callersIndex[kMaxParameters];
-    AdaptedArgument adapted[kMaxParameters];
-    DISPPARAMS call{arguments, names, 0, 0};
-    UINT trailingLeftOut = 0;
-    for (UINT index = 0; index < params->cArgs; ++index) {
-        const VARIANT& argument = params->rgvarg[index];
-        const UINT parameter = parameterOf(*params, index);
-        const bool named = index < params->cNamedArgs;
-        if (parameter >= method->arguments) {
-            if (argumentError) *argumentError = index;
-            return DISP_E_PARAMNOTFOUND;
+    UINT argumentOf[kMaxParameters];
+    UINT failing = 0;
+    HRESULT hr = assign(*method, *params, argumentOf, failing);
+    Binding bindings[kMaxParameters];
+    VARTYPE types[kMaxParameters];
+    VARIANT* values[kMaxParameters];
+    for (UINT index = 0; SUCCEEDED(hr) && index < method->parameters; ++index) {
+        Binding& binding = bindings[index];
+        if (index == method->arguments) {
+            binding.bindResult(method->parameter[index]);
+        } else {
+            const UINT argument = argumentOf[index];
+            hr = binding.bind(method->parameter[index], argument == kLeftOut ? nullptr : &params->rgvarg[argument]);
+            failing = argument;
         }
-        const Parameter& shape = method->parameters[parameter];
-        // Missing named arguments, and missing positional ones at the end, are left out as
-        // if the host had not passed them, so that the parameter gets its default.
-        if (shape.optional && isMissing(argument) && (named || index == params->cNamedArgs + trailingLeftOut)) {
-            if (!named) ++trailingLeftOut;
-            continue;
-        }
-        const UINT slot = call.cArgs++;
-        if (named) names[call.cNamedArgs++] = params->rgdispidNamedArgs[index];
-        callersIndex[slot] = index;
-        arguments[slot] = argument;
-        const bool variable = V_VT(&argument) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(&argument);
-        HRESULT hr = S_OK;
-        if (shape.scalar == VT_EMPTY && shape.byReference && !(V_VT(&argument) & VT_BYREF)) {
-            hr = adapted[slot].passValueByReference(argument, arguments[slot]);
-        } else if (shape.scalar != VT_EMPTY && variable &&
-                   FAILED(adapted[slot].passVariable(*V_VARIANTREF(&argument), shape, arguments[slot]))) {
-            hr = DISP_E_TYPEMISMATCH;
-        }
-        if (FAILED(hr)) {
-            if (argumentError) *argumentError = index;
-            return hr;
-        }
+        types[index] = V_VT(binding.passed());
+        values[index] = binding.passed();
+    }
+    if (FAILED(hr)) {
+        if (argumentError && hr != DISP_E_BADPARAMCOUNT) *argumentError = failing;
+        return hr;
     }
 
-    const HRESULT hr = interfaceHalf_->Invoke(object, member, flags, &call, result, exception, argumentError);
-    for (UINT slot = 0; slot < call.cArgs; ++slot) adapted[slot].returnToCaller();
-    if (argumentError && (hr == DISP_E_TYPEMISMATCH || hr == DISP_E_PARAMNOTFOUND) && *argumentError < call.cArgs) {
-        *argumentError = callersIndex[*argumentError];
-    }
-    return hr;
+    VARIANT returned;
+    VariantInit(&returned);
+    hr = DispCallFunc(object, method->slot, CC_STDCALL, VT_ERROR, method->parameters, types, values, &returned);
+    for (Binding& binding : bindings) binding.returnToCaller();
+    if (FAILED(hr)) return hr;
+    if (FAILED(V_ERROR(&returned))) return methodFailed(V_ERROR(&returned), exception);
+    if (result && method->parameters > method->arguments) *result = bindings[method->arguments].result();
+    return S_OK;
 }
 
 }  // namespace corvastel::automation

@@ -1,5 +1,9 @@
 #pragma once
-// IDispatch::Invoke served by the type information, the way script hosts call.
+// IDispatch served from the type information: names looked up once, and every call by
+// name built here, argument by argument, and made through the interface's table of
+// functions.
+
+#include "platform/owners.h"
 
 #include <oaidl.h>
 #include <wrl/client.h>
@@ -15,8 +19,10 @@ namespace corvastel::automation {
 class TypeDispatch {
 public:
     // Reads the methods of the dual interface whose dispatch half is given. Fails when
-    // the type information cannot be read, or with E_NOTIMPL when a method has more
-    // parameters than an Invoke here passes on. Throws std::bad_alloc.
+    // the type information cannot be read, or with E_NOTIMPL when a method has a shape
+    // that Invoke here does not build: more parameters than kMaxParameters, or a
+    // parameter of a type other than the automation scalars and VARIANT. Throws
+    // std::bad_alloc.
     static HRESULT load(Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf, std::unique_ptr<TypeDispatch>& loaded);
 
     // What IDispatch::GetTypeInfo hands out.
@@ -27,38 +33,42 @@ public:
     // names read once; any other request goes to the type information.
     HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* ids) const;
 
-    // ITypeInfo::Invoke, adapted to script hosts. A variable they pass for a typed
-    // parameter arrives as a reference to a variant, which the type information alone
-    // rejects: it is coerced to the parameter's type for the call, and for a by-reference
-    // parameter goes back into the variable only if the method changed it. An optional
-    // argument passed as missing (DISP_E_PARAMNOTFOUND) counts as left out.
-    HRESULT invoke(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+    // IDispatch::Invoke of one of the methods on object, which implements the interface.
+    // Each argument fills one parameter (named ones by their id, positional ones the
+    // leading parameters), is converted to the parameter's type into a value of ours, and
+    // the method gets that value or a reference to it. The caller's arguments are only
+    // read; afterwards a variable passed by reference receives what the method changed.
+    // A method that fails gives DISP_E_EXCEPTION, with its error information in
+    // exception when the caller passed one. Whatever the call made is freed on every path.
+    // Throws std::bad_alloc.
+    HRESULT invoke(IUnknown* object, DISPID member, WORD flags, const DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO* exception, UINT* argumentError) const;
 
-    // The most parameters a method may have: Invoke passes its arguments on in arrays of
-    // this size, and load refuses an interface with a wider method.
+    // The most parameters a method may have, its result included.
     static constexpr UINT kMaxParameters = 5;
 
     struct Parameter {
-        VARTYPE scalar;  // VT_EMPTY for a parameter that takes a variant as it comes
+        VARTYPE type;  // the value's: an automation scalar (an enumeration is VT_I4) or VT_VARIANT
         bool byReference;
         bool optional;
+        UniqueVariant defaultValue;  // what an optional parameter left out gets, of its type
     };
     struct Method {
         std::wstring name;
         DISPID member;
-        UINT arguments;  // what a caller passes: the parameters but the result's
-        Parameter parameters[kMaxParameters];
+        ULONG_PTR slot;    // where the method lies in the interface's table, in bytes
+        UINT parameters;   // the result's included, which comes last
+        UINT arguments;    // what a caller passes: the parameters but the result
+        Parameter parameter[kMaxParameters];
     };
 
 private:
-    TypeDispatch(Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf, Microsoft::WRL::ComPtr<ITypeInfo> interfaceHalf);
+    TypeDispatch(Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf) noexcept;
     const Method* find(DISPID member) const noexcept;
 
-    // The dispatch half answers for the interface as a whole; the interface half serves
-    // its methods' calls, which Invoke on the dispatch half would look up on every call.
+    // The dispatch half answers for the interface as a whole: the names and the
+    // type information that hosts browse.
     Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf_;
-    Microsoft::WRL::ComPtr<ITypeInfo> interfaceHalf_;
     // The methods, names included. VBScript and JScript ask for a method's id by name
     // before every call: answered from these names, a call by name costs what a call by
     // id does (scripts/bench.sh), where DispGetIDsOfNames would search the type

@@ -3,7 +3,6 @@
 #include "conversion/basic_runtime.h"
 #include "interface/corvastel_h.h"
 #include "interface/corvastel_identities.h"
-#include "platform/owners.h"
 
 #include <wrl/client.h>
 
@@ -11,17 +10,21 @@ using Microsoft::WRL::ComPtr;
 
 namespace corvastel::automation {
 
-HRESULT raiseError(HRESULT error) noexcept
+HRESULT reported(HRESULT outcome) noexcept
 {
+    if (SUCCEEDED(outcome)) return outcome;
     ComPtr<ICreateErrorInfo> created;
     ComPtr<IErrorInfo> info;
-    if (FAILED(CreateErrorInfo(&created)) || FAILED(created.As(&info))) return error;
-    const std::wstring_view description = describeBasicError(error);
+    const std::wstring_view description = describeBasicError(outcome);
+    if (description.empty() || FAILED(CreateErrorInfo(&created)) || FAILED(created.As(&info))) {
+        SetErrorInfo(0, nullptr);
+        return outcome;
+    }
     created->SetGUID(IID__clsRegistry);
     created->SetSource(const_cast<LPOLESTR>(kProgId));
-    created->SetDescription(const_cast<LPOLESTR>(description.empty() ? L"" : description.data()));
+    created->SetDescription(const_cast<LPOLESTR>(description.data()));
     SetErrorInfo(0, info.Get());
-    return error;
+    return outcome;
 }
 
 }  // namespace corvastel::automation

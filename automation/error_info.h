@@ -1,7 +1,6 @@
 #pragma once
-// How failures cross the COM boundary: as an HRESULT, with automation error
-// information for the runtime errors of the registry operations, and never as a C++
-// exception.
+// How failures cross the COM boundary: as an HRESULT, with the thread's error information
+// always that of the current call, and never as a C++ exception.
 
 #include <windows.h>
 
@@ -9,9 +8,10 @@
 
 namespace corvastel::automation {
 
-// Sets the error information of a Basic runtime error raised by clsRegistry (its
-// description and the class as its source) and returns the error.
-HRESULT raiseError(HRESULT error) noexcept;
+// Makes the thread's error information that of this outcome and returns it: for a Basic
+// runtime error raised by clsRegistry, its description with the class as its source;
+// none for any other failure, so that no earlier call's stays to be taken for this one's.
+HRESULT reported(HRESULT outcome) noexcept;
 
 // Runs body, turning any exception that escapes it into an HRESULT.
 template <typename Body>
@@ -24,6 +24,13 @@ HRESULT guarded(Body&& body) noexcept
     } catch (...) {
         return E_UNEXPECTED;
     }
+}
+
+// Runs body as a method of clsRegistry's interface: guarded, and its outcome reported.
+template <typename Body>
+HRESULT served(Body&& body) noexcept
+{
+    return reported(guarded(body));
 }
 
 }  // namespace corvastel::automation

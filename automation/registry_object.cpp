@@ -85,19 +85,19 @@ ULONG RegistryObject::Release()
 
 HRESULT RegistryObject::GetTypeInfoCount(UINT* count)
 {
-    if (!count) return E_POINTER;
+    if (!count) return reported(E_POINTER);
     *count = 1;
     return S_OK;
 }
 
 HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 {
-    if (!info) return E_POINTER;
+    if (!info) return reported(E_POINTER);
     *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
+    if (index != 0) return reported(DISP_E_BADINDEX);
     const TypeDispatch* dispatch = nullptr;
     const HRESULT hr = typeDispatch(&dispatch);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return reported(hr);
     *info = dispatch->dispatchHalf();
     (*info)->AddRef();
     return S_OK;
@@ -105,32 +105,36 @@ HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 
 HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
 {
-    if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_POINTER;
-    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const TypeDispatch* dispatch = nullptr;
-    const HRESULT hr = typeDispatch(&dispatch);
-    return FAILED(hr) ? hr : dispatch->idsOfNames(names, count, ids);
+    return served([&] {
+        if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_POINTER;
+        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        const TypeDispatch* dispatch = nullptr;
+        const HRESULT hr = typeDispatch(&dispatch);
+        return FAILED(hr) ? hr : dispatch->idsOfNames(names, count, ids);
+    });
 }
 
 HRESULT RegistryObject::Invoke(DISPID member, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                EXCEPINFO* exception, UINT* argumentError)
 {
-    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    const TypeDispatch* dispatch = nullptr;
-    const HRESULT hr = typeDispatch(&dispatch);
-    if (FAILED(hr)) return hr;
-    return guarded([&] {
+    const HRESULT hr = guarded([&] {
+        if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+        const TypeDispatch* dispatch = nullptr;
+        const HRESULT loaded = typeDispatch(&dispatch);
+        if (FAILED(loaded)) return loaded;
         return dispatch->invoke(static_cast<_clsRegistry*>(this), member, flags, params, result, exception,
                                 argumentError);
     });
+    // An exception's error information is the method's own, reported by the method.
+    return hr == DISP_E_EXCEPTION ? hr : reported(hr);
 }
 
 HRESULT RegistryObject::regDelete_Sub_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                           VARIANT* result)
 {
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    return guarded([&] {
+    return served([&] {
+        if (!result) return E_POINTER;
+        VariantInit(result);
         operations_.regDelete_Sub_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey));
         return S_OK;
     });
@@ -138,9 +142,9 @@ HRESULT RegistryObject::regDelete_Sub_Key(RegRootKey lngRootKey, BSTR strRegKeyP
 
 HRESULT RegistryObject::regDoes_Key_Exist(RegRootKey* lngRootKey, BSTR* strRegKeyPath, VARIANT_BOOL* result)
 {
-    if (!lngRootKey || !strRegKeyPath || !result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return guarded([&] {
+    return served([&] {
+        if (!lngRootKey || !strRegKeyPath || !result) return E_POINTER;
+        *result = VARIANT_FALSE;
         *result = variantBool(operations_.regDoes_Key_Exist(*lngRootKey, view(*strRegKeyPath)));
         return S_OK;
     });
@@ -149,14 +153,13 @@ HRESULT RegistryObject::regDoes_Key_Exist(RegRootKey* lngRootKey, BSTR* strRegKe
 HRESULT RegistryObject::regQuery_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                        VARIANT* result)
 {
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    return guarded([&] {
+    return served([&] {
+        if (!result) return E_POINTER;
+        VariantInit(result);
         UniqueVariant value;
         const HRESULT hr = operations_.regQuery_A_Key(lngRootKey, view(strRegKeyPath), view(strRegSubKey), value);
-        if (FAILED(hr)) return raiseError(hr);
-        *result = value.release();
-        return S_OK;
+        if (SUCCEEDED(hr)) *result = value.release();
+        return hr;
     });
 }
 
@@ -164,22 +167,22 @@ HRESULT RegistryObject::regQuery_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath
 HRESULT RegistryObject::regCreate_Key_Value(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegSubKey,
                                             VARIANT* varRegData, RegDataType* lngDataType)
 {
-    if (!varRegData) return E_POINTER;
-    return guarded([&] {
+    return served([&] {
+        if (!varRegData) return E_POINTER;
         RegDataType type = lngDataType ? *lngDataType : RegDataType(0);
         const HRESULT hr = operations_.regCreate_Key_Value(lngRootKey, view(strRegKeyPath),
                                                          view(strRegSubKey), *varRegData, type);
         // The type is chosen before the data is converted, so the caller sees it either way.
         if (lngDataType) *lngDataType = type;
-        return FAILED(hr) ? raiseError(hr) : S_OK;
+        return hr;
     });
 }
 
 HRESULT RegistryObject::regCreate_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, VARIANT* result)
 {
-    if (!result) return E_POINTER;
-    VariantInit(result);
-    return guarded([&] {
+    return served([&] {
+        if (!result) return E_POINTER;
+        VariantInit(result);
         operations_.regCreate_A_Key(lngRootKey, view(strRegKeyPath));
         return S_OK;
     });
@@ -188,9 +191,9 @@ HRESULT RegistryObject::regCreate_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPat
 HRESULT RegistryObject::regDelete_A_Key(RegRootKey lngRootKey, BSTR strRegKeyPath, BSTR strRegKeyName,
                                         VARIANT_BOOL* result)
 {
-    if (!result) return E_POINTER;
-    *result = VARIANT_FALSE;
-    return guarded([&] {
+    return served([&] {
+        if (!result) return E_POINTER;
+        *result = VARIANT_FALSE;
         *result = variantBool(operations_.regDelete_A_Key(lngRootKey, view(strRegKeyPath), view(strRegKeyName)));
         return S_OK;
     });

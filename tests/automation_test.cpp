@@ -20,7 +20,10 @@
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -32,6 +35,13 @@ namespace corvastel::testing {
 namespace {
 
 const HRESULT kOverflow = static_cast<HRESULT>(0x800A0006);
+
+std::string hex(HRESULT value)
+{
+    char text[12];
+    std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(value));
+    return text;
+}
 
 HRESULT canUnloadNow() { return corvastelExport<HRESULT STDAPICALLTYPE()>("DllCanUnloadNow")(); }
 
@@ -136,6 +146,17 @@ TEST_F(Automation, VtableCallersGetTheChosenTypeAndErrorInformation)
     EXPECT_EQ(view(description.get()), L"Overflow");
     EXPECT_EQ(view(source.get()), kProgId);
     EXPECT_TRUE(IsEqualGUID(interfaceId, IID__clsRegistry));
+    // The error information is always the current call's: another failure, by vtable or by
+    // name, leaves none behind.
+    UniqueVariant byte = longVariant(300);
+    const auto overflowThen = [&](const std::function<HRESULT()>& failing) {
+        RegDataType binary = static_cast<RegDataType>(3);
+        EXPECT_EQ(object_->regCreate_Key_Value(kCurrentUserRoot, path().get(), allocateBstr(L"b").get(), byte.addressof(), &binary), kOverflow);
+        EXPECT_NE(failing(), S_OK);
+        return GetErrorInfo(0, &error);
+    };
+    EXPECT_EQ(overflowThen([&] { return object_->regQuery_A_Key(kCurrentUserRoot, nullptr, nullptr, nullptr); }), S_FALSE);
+    EXPECT_EQ(overflowThen([&] { return object_->Invoke(12345, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr); }), S_FALSE);
 
     // A read that fails leaves its result Empty, whatever the caller's variable held.
     key_.write("long", REG_SZ, std::string(40000, 'x') + '\0');
@@ -146,78 +167,104 @@ TEST_F(Automation, VtableCallersGetTheChosenTypeAndErrorInformation)
     EXPECT_EQ(V_VT(&poisoned), VT_EMPTY);
 }
 
-TEST_F(Automation, DispatchTakesNamedArgumentsAndRefusesMalformedLists)
+// Calls by name as hosts make them, arguments listed as DISPPARAMS holds them: the named
+// ones first, then the positional ones from the last to the first. Each call is checked
+// for its status, the argument it blames, its result and what it wrote; none may change
+// what DISPPARAMS holds.
+TEST_F(Automation, CallsByNameMapEachArgumentOnceAndLeaveTheCallersArgumentsAlone)
 {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"regCreate_Key_Value"), const_cast<LPOLESTR>(L"lngDataType")};
-    DISPID ids[2] = {};
-    ASSERT_EQ(object_->GetIDsOfNames(IID_NULL, names, 2, 0, ids), S_OK);
-    UniqueVariant root = longVariant(kCurrentUser), keyPath = textVariant(key_.path()), result;
-    Exception exception;
-    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"m").get(), textVariant(L"b").get(),
-                                                   longVariant(7).get()}, result, exception, {ids[1]}),
-              S_OK);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"regCreate_Key_Value"), const_cast<LPOLESTR>(L"lngDataType"),
+                        const_cast<LPOLESTR>(L"strRegKeyPath"), const_cast<LPOLESTR>(L"lngRootKey")};
+    DISPID ids[4] = {};
+    ASSERT_EQ(object_->GetIDsOfNames(IID_NULL, names, 4, 0, ids), S_OK);
+    const DISPID createValue = ids[0], rootId = 0, pathId = 1, nameId = 2, typeId = 4;
+    ASSERT_EQ(std::vector<DISPID>(ids + 1, ids + 4), std::vector<DISPID>({typeId, pathId, rootId}));
+    DISPID exists = 0, query = 0;
+    ASSERT_EQ(dispatchIdOf(object_.Get(), L"regDoes_Key_Exist", exists), S_OK);
+    ASSERT_EQ(dispatchIdOf(object_.Get(), L"regQuery_A_Key", query), S_OK);
+
+    key_.write("s", REG_SZ, "text\0"s);
+    UniqueVariant root = longVariant(kCurrentUser), keyPath = textVariant(key_.path()), s = textVariant(L"s"),
+                  x = textVariant(L"x"), m = textVariant(L"m"), o = textVariant(L"o"), b = textVariant(L"b"), l = textVariant(L"l"), one = longVariant(1), seven = longVariant(7), huge = scalarVariant(VT_R8, 1e20), hugeVariable = copyOf(huge.get()),
+                  rootText = textVariant(L"&H80000001"), missing = scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND),
+                  badRoot = arrayVariant(), rootValue = longVariant(kCurrentUser), rootObject = objectVariant(&rootValue.get());
+    const VARIANT path = keyPath.get();
+    LONG chosen = 0;
+    SHORT shortRoot = 1;
+    struct Call {
+        const char* what;
+        DISPID method;
+        std::vector<VARIANT> arguments;
+        std::vector<DISPID> named;
+        HRESULT status;
+        std::string outcome;  // the result, the exception, or the argument blamed
+        WORD flags = DISPATCH_METHOD;
+    };
+    const Call calls[] = {
+        {"a named type after positional arguments", createValue, {seven.get(), b.get(), m.get(), path, root.get()}, {typeId}, S_OK, "Empty"},
+        {"every argument named, in no order", query, {s.get(), root.get(), path}, {nameId, rootId, pathId}, S_OK, "\"text\""},
+        {"in/out arguments named, the root first", exists, {root.get(), path}, {rootId, pathId}, S_OK, "VT 11 -1"},
+        {"in/out arguments by value, the root as text", exists, {path, rootText.get()}, {}, S_OK, "VT 11 -1"},
+        {"an optional argument passed as missing", createValue, {missing.get(), one.get(), o.get(), path, root.get()}, {}, S_OK, "Empty"},
+        {"a missing argument for a parameter that is not optional is data", createValue, {missing.get(), x.get(), path, root.get()}, {}, DISP_E_EXCEPTION,
+         "exception 800a000d Type mismatch from Corvastel.clsRegistry"},
+        {"an object stands for its default value", exists, {byRef(keyPath), byRef(rootObject)}, {}, S_OK, "VT 11 -1"},
+        {"surplus arguments", createValue, {one.get(), one.get(), one.get(), x.get(), path, root.get()}, {}, DISP_E_BADPARAMCOUNT, ""},
+        {"too few arguments", query, {path, root.get()}, {}, DISP_E_BADPARAMCOUNT, ""},
+        {"a name that no parameter has", createValue, {one.get(), one.get(), x.get(), path, root.get()}, {9}, DISP_E_PARAMNOTFOUND, "argument 0"},
+        {"a parameter given by position and by name", createValue, {root.get(), one.get(), x.get(), path, root.get()}, {rootId}, DISP_E_PARAMNOTFOUND, "argument 0"},
+        {"a Long variable receives the type chosen", createValue, {scalarVariant(VT_BYREF | VT_I4, &chosen).get(), one.get(), l.get(), path, root.get()}, {}, S_OK, "Empty"},
+        {"an Integer variable for an in/out Long", exists, {path, scalarVariant(VT_BYREF | VT_I2, &shortRoot).get()}, {}, DISP_E_TYPEMISMATCH, "argument 1"},
+        {"a variable that no conversion makes a root key", exists, {byRef(keyPath), byRef(badRoot)}, {}, DISP_E_TYPEMISMATCH, "argument 1"},
+        {"overflow from a variable", query, {s.get(), path, byRef(hugeVariable)}, {}, DISP_E_OVERFLOW, "argument 2"},
+        {"overflow from a value", query, {s.get(), path, huge.get()}, {}, DISP_E_OVERFLOW, "argument 2"},
+        {"an assignment to a method", query, {one.get()}, {DISPID_PROPERTYPUT}, DISP_E_MEMBERNOTFOUND, "", DISPATCH_PROPERTYPUT},
+        {"a method that is not there", 12345, {}, {}, DISP_E_MEMBERNOTFOUND, ""},
+    };
+    for (const Call& call : calls) {
+        std::vector<VARIANT> arguments = call.arguments;
+        std::vector<DISPID> named = call.named;
+        DISPPARAMS params{arguments.data(), named.data(), static_cast<UINT>(arguments.size()), static_cast<UINT>(named.size())};
+        UniqueVariant result;
+        Exception exception;
+        UINT blamed = 99;
+        const HRESULT hr = object_->Invoke(call.method, IID_NULL, 0, call.flags, &params, result.put(), &exception, &blamed);
+        EXPECT_EQ(hr, call.status) << call.what;
+        const std::string outcome = hr == S_OK             ? describe(result.get())
+                                    : hr == DISP_E_EXCEPTION ? "exception " + hex(exception.scode) + " " + printable(view(exception.bstrDescription)) +
+                                                                   " from " + printable(view(exception.bstrSource))
+                                    : blamed != 99           ? "argument " + std::to_string(blamed)
+                                                             : "";
+        EXPECT_EQ(outcome, call.outcome) << call.what;
+        for (size_t index = 0; index < arguments.size(); ++index) {
+            EXPECT_EQ(std::memcmp(&arguments[index], &call.arguments[index], sizeof(VARIANT)), 0) << call.what << ": argument " << index;
+        }
+    }
     EXPECT_EQ(key_.read("m"), (RawValue{REG_MULTI_SZ, "b\0"s}));
-    // More arguments than parameters, or a name that no parameter has, write nothing.
-    UniqueVariant one = longVariant(1);
-    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"x").get(), one.get(), one.get(),
-                                                   one.get()}, result, exception),
-              DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"x").get(), one.get(), one.get()},
-                           result, exception, {9}),
-              DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(key_.read("o"), (RawValue{REG_DWORD, "\1\0\0\0"s}));
     EXPECT_EQ(key_.read("x"), std::nullopt);
-    // A missing argument for a parameter that is not optional is passed on as data, which no conversion takes.
-    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"b").get(),
-                                                   scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND).get()}, result, exception),
-              DISP_E_EXCEPTION);
-    EXPECT_EQ(exception.scode, static_cast<HRESULT>(0x800A000D));
-    EXPECT_EQ(view(exception.bstrDescription), L"Type mismatch");
-    EXPECT_EQ(view(exception.bstrSource), kProgId);
+    EXPECT_EQ(chosen, REG_DWORD);
+    EXPECT_EQ(describe(rootText.get()), "\"&H80000001\"");
+    EXPECT_EQ(describe(hugeVariable.get()), "VT 5 1E+20");
+
     // Data passed by value stays the caller's: an object keeps every reference it had.
-    UniqueVariant data = objectVariant(&keyPath.get());
+    UniqueVariant data = objectVariant(&keyPath.get()), result;
     const ComPtr<IDispatch> held(V_DISPATCH(&data.get()));
-    EXPECT_EQ(invokeMethod(object_.Get(), ids[0], {root.get(), keyPath.get(), textVariant(L"o").get(), data.get()}, result, exception), S_OK);
+    Exception exception;
+    EXPECT_EQ(invokeMethod(object_.Get(), createValue, {root.get(), keyPath.get(), textVariant(L"o").get(), data.get()}, result, exception), S_OK);
     held->AddRef();
     EXPECT_EQ(held->Release(), 2u);
 
-    // Every argument named (as VBA passes them with :=); the first in DISPPARAMS is the last written.
-    key_.write("s", REG_SZ, "text\0"s);
-    LPOLESTR query[] = {const_cast<LPOLESTR>(L"regQuery_A_Key"), const_cast<LPOLESTR>(L"strRegKeyPath"),
-                        const_cast<LPOLESTR>(L"lngRootKey"), const_cast<LPOLESTR>(L"strRegSubKey")};
-    DISPID queryIds[4] = {};
-    ASSERT_EQ(object_->GetIDsOfNames(IID_NULL, query, 4, 0, queryIds), S_OK);
-    EXPECT_EQ(invokeMethod(object_.Get(), queryIds[0], {textVariant(L"s").get(), root.get(), keyPath.get()}, result, exception,
-                           {queryIds[1], queryIds[2], queryIds[3]}),
-              S_OK);
-    EXPECT_EQ(describe(result.get()), "\"text\"");
-
-    // A variable that no conversion makes a root key is refused, and the host told which
-    // argument it was, when it asks.
-    UniqueVariant badRoot = arrayVariant();
-    VARIANT variables[] = {byRef(keyPath), byRef(badRoot)};
-    DISPPARAMS badCall{variables, nullptr, 2, 0};
-    UINT argumentError = 99;
     DISPID id = 0;
-    ASSERT_EQ(dispatchIdOf(object_.Get(), L"regDoes_Key_Exist", id), S_OK);
-    EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &badCall, result.put(), nullptr, &argumentError), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(argumentError, 1u);
-    EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &badCall, result.put(), nullptr, nullptr), DISP_E_TYPEMISMATCH);
-    // A variable holding an object stands for the object's default value.
-    UniqueVariant rootValue = longVariant(kCurrentUser), rootObject = objectVariant(&rootValue.get());
-    VARIANT objectRoot[] = {byRef(keyPath), byRef(rootObject)};
-    DISPPARAMS objectCall{objectRoot, nullptr, 2, 0};
-    EXPECT_EQ(object_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &objectCall, result.put(), nullptr, nullptr), S_OK);
-    EXPECT_EQ(describe(result.get()), "VT 11 -1");  // True
-
     EXPECT_EQ(dispatchIdOf(object_.Get(), L"regNothing", id), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(dispatchIdOf(object_.Get(), L"regDelete", id), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(dispatchIdOf(object_.Get(), L"regDelete_A_Keys", id), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, nullptr, result.put(), nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(object_->Invoke(createValue, IID_NULL, 0, DISPATCH_METHOD, nullptr, result.put(), nullptr, nullptr), E_INVALIDARG);
     DISPPARAMS noArray{nullptr, nullptr, 3, 0};
-    EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(object_->Invoke(createValue, IID_NULL, 0, DISPATCH_METHOD, &noArray, result.put(), nullptr, nullptr), E_INVALIDARG);
     VARIANT arguments[2];
     DISPPARAMS noNames{arguments, nullptr, 2, 1};
-    EXPECT_EQ(object_->Invoke(ids[0], IID_NULL, 0, DISPATCH_METHOD, &noNames, result.put(), nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(object_->Invoke(createValue, IID_NULL, 0, DISPATCH_METHOD, &noNames, result.put(), nullptr, nullptr), E_INVALIDARG);
 }
 
 std::wstring nameOf(ITypeInfo* info, MEMBERID member)

@@ -27,9 +27,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <random>
 #include <set>
@@ -315,6 +317,8 @@ private:
         return held_.back().get();
     }
     VARIANT text(const std::wstring& value) { return argument(textVariant(value)); }
+    // A root key as hosts pass it: a Long, or by name now and then as text ("-2147483647").
+    VARIANT rootArgument(LONG root) { return argument(!direct_ && pick(4) == 0 ? textVariant(std::to_wstring(root)) : longVariant(root)); }
 
     // A data type as hosts pass it: a Long, an Integer, text, or a Double that rounds to it.
     UniqueVariant typeArgument(LONG type)
@@ -331,8 +335,8 @@ private:
     {
         UniqueVariant result;
         Exception exception;
-        HRESULT hr = direct_ ? callClass(method, arguments, result)
-                             : invokeMethod(object_, ids_[method], std::move(arguments), result, exception);
+        if (!direct_ && pick(16) == 0) failHalfWay(method, arguments);
+        HRESULT hr = direct_ ? callClass(method, arguments, result) : invokeByName(method, arguments, result, exception);
         if (hr == DISP_E_EXCEPTION) hr = exception.scode;
         held_.clear();
         for (const Variable& variable : variables_) {
@@ -349,6 +353,52 @@ private:
         case VT_BOOL: return outcome::boolean(V_BOOL(&value) != VARIANT_FALSE);
         default: return outcome::text(L"<variant type " + std::to_wstring(V_VT(&value)) + L">");
         }
+    }
+
+    // A call by name as hosts make it: now and then its last arguments named, in any order.
+    // DISPPARAMS holds the named arguments first, then the positional ones from the last to
+    // the first; whatever the call does, it holds the same afterwards.
+    HRESULT invokeByName(Method method, const std::vector<VARIANT>& arguments, UniqueVariant& result, Exception& exception)
+    {
+        const auto count = static_cast<UINT>(arguments.size());
+        const auto named = static_cast<UINT>(pick(3) == 0 ? pick(count + 1) : 0);
+        std::vector<DISPID> parameters(named);
+        std::iota(parameters.begin(), parameters.end(), static_cast<DISPID>(count - named));
+        std::shuffle(parameters.begin(), parameters.end(), random_);
+        std::vector<VARIANT> passed(count);
+        for (UINT index = 0; index < count; ++index) {
+            passed[index] = arguments[index < named ? parameters[index] : count - 1 - index];
+        }
+        const std::vector<VARIANT> before = passed;
+        DISPPARAMS params{passed.data(), parameters.data(), count, named};
+        const HRESULT hr = object_->Invoke(ids_[method], IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                           result.put(), &exception, nullptr);
+        if (std::memcmp(before.data(), passed.data(), count * sizeof(VARIANT)) != 0) mismatch("DISPPARAMS changed");
+        return hr;
+    }
+
+    // The call once more with one argument that no conversion takes, after the others have
+    // been converted or before: it fails with the coercion's error and does nothing, and a
+    // variable that held the argument still holds it. Data to write is a long text then,
+    // whose copy the failed call must free.
+    void failHalfWay(Method method, std::vector<VARIANT> call)
+    {
+        size_t spoiled = pick(call.size());
+        const UniqueVariant longText = textVariant(std::wstring(40000, L'd'));
+        if (method == CreateValue) {
+            call[3] = longText.get();
+            // The data, a variant, takes anything: the type after it fails instead.
+            if (spoiled == 3) call.resize(++spoiled + 1);
+        }
+        const bool overflows = (spoiled == 0 || spoiled == 4) && pick(2);
+        UniqueVariant value = overflows ? scalarVariant(VT_R8, 1e20) : arrayVariant();
+        const std::string held = describe(value.get());
+        call[spoiled] = pick(2) ? byRef(value) : value.get();
+        UniqueVariant result;
+        Exception exception;
+        const HRESULT hr = invokeByName(method, call, result, exception);
+        expect(outcome::error(hr), outcome::error(overflows ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH), "a call that fails half way");
+        expect(describe(value.get()), held, "the variable of a call that failed");
     }
 
     // The call as the object makes it on the registry class once it has its arguments.
@@ -403,14 +453,14 @@ private:
         switch (pick(ours ? 7 : 3)) {
         case 0: query(ours, root, path, relative); break;
         case 1: {
-            const Outcome exists = call(KeyExists, {argument(longVariant(root)), text(path)});
+            const Outcome exists = call(KeyExists, {rootArgument(root), text(path)});
             expect(exists, outcome::boolean(ours && !failed() && model_.keyExists(relative)), "key exists");
             break;
         }
         case 2: {
             const std::wstring sub = component();
             const std::wstring child = relative + L"\\" + sub;
-            const Outcome deleted = call(DeleteKey, {argument(longVariant(root)), text(path), text(sub)});
+            const Outcome deleted = call(DeleteKey, {rootArgument(root), text(path), text(sub)});
             const bool deletes = ours && !failed() && model_.keyExists(relative) && model_.keyExists(child) && model_.subKeyCount(*RegistryModel::canonical(child)) == 0;
             expect(deleted, outcome::boolean(deletes), "delete key");
             if (deletes) model_.deleteKey(child);
@@ -418,12 +468,12 @@ private:
         }
         case 3: createValue(root, path, relative); break;
         case 4:
-            expect(call(CreateKey, {argument(longVariant(root)), text(path)}), Outcome(), "create key");
+            expect(call(CreateKey, {rootArgument(root), text(path)}), Outcome(), "create key");
             if (!failed()) model_.createKey(relative);
             break;
         case 5: {
             const std::wstring name = valueName();
-            expect(call(DeleteSubKey, {argument(longVariant(root)), text(path), text(name)}), Outcome(), "delete value");
+            expect(call(DeleteSubKey, {rootArgument(root), text(path), text(name)}), Outcome(), "delete value");
             if (!failed()) model_.deleteValue(relative, name);
             break;
         }
@@ -448,7 +498,7 @@ private:
                 write(relative, name, *raced);
             };
         }
-        const Outcome read = call(Query, {argument(longVariant(root)), text(path), text(name)});
+        const Outcome read = call(Query, {rootArgument(root), text(path), text(name)});
         registry_.beforeDataRead = nullptr;
         expect(read, !ours || failed() ? outcome::text(L"")
                      : raced           ? RegistryModel::queriedInRace(*before, *raced)
@@ -471,7 +521,7 @@ private:
         const LONG given = types[pick(std::size(types))];
         const LONG chosen = given == 0 ? (data.numeric ? REG_DWORD : REG_SZ) : given;
 
-        std::vector<VARIANT> arguments{argument(longVariant(root)), text(path), text(name), argument(std::move(data.value))};
+        std::vector<VARIANT> arguments{rootArgument(root), text(path), text(name), argument(std::move(data.value))};
         // Left out, passed as missing, or given; a variable given 0 receives the chosen type.
         switch (given == 0 ? pick(3) : 2) {
         case 0: break;
