@@ -37,11 +37,22 @@ VARTYPE valueType(ITypeInfo* info, const TYPEDESC& type)
 }
 
 // A value of the type: a variant as it is, a scalar converted as the automation runtime
-// coerces arguments.
+// coerces arguments. A number already of the type is taken as it is, without a call into
+// the runtime.
 HRESULT convert(const VARIANT& value, VARTYPE type, UniqueVariant& converted)
 {
+    if (V_VT(&value) == type && type != VT_BSTR && type != VT_VARIANT) {
+        *converted.put() = value;
+        return S_OK;
+    }
     VARIANT* source = const_cast<VARIANT*>(&value);
     return type == VT_VARIANT ? VariantCopy(converted.put(), source) : VariantChangeType(converted.put(), source, 0, type);
+}
+
+// Whether a value of the type passed as it is takes one machine word, as a reference does.
+bool fitsOneWord(VARTYPE type) noexcept
+{
+    return type == VT_I2 || type == VT_I4 || type == VT_BOOL || type == VT_UI1 || type == VT_BSTR;
 }
 
 HRESULT shapeOf(ITypeInfo* info, const ELEMDESC& description, Parameter& parameter)
@@ -51,7 +62,7 @@ HRESULT shapeOf(ITypeInfo* info, const ELEMDESC& description, Parameter& paramet
     parameter.byReference = type.vt == VT_PTR;
     parameter.type = valueType(info, parameter.byReference ? *type.lptdesc : type);
     parameter.optional = (flags & (PARAMFLAG_FOPT | PARAMFLAG_FHASDEFAULT)) != 0;
-    if (parameter.type == VT_EMPTY) return E_NOTIMPL;
+    if (parameter.type == VT_EMPTY || !(parameter.byReference || fitsOneWord(parameter.type))) return E_NOTIMPL;
     if (!parameter.optional) return S_OK;
     // Without a default, what hosts pass for a missing argument.
     VARIANT missing;
@@ -176,6 +187,50 @@ bool sameValue(const VARIANT& a, const VARIANT& b) noexcept
     }
 }
 
+// A value as the one machine word that passes it: a number widened as the compiler
+// widens it, a string or a reference as its address.
+ULONG_PTR wordOf(const VARIANT& value) noexcept
+{
+    switch (V_VT(&value)) {
+    case VT_I2: return static_cast<ULONG_PTR>(V_I2(&value));
+    case VT_I4: return static_cast<ULONG_PTR>(V_I4(&value));
+    case VT_BOOL: return static_cast<ULONG_PTR>(V_BOOL(&value));
+    case VT_UI1: return V_UI1(&value);
+    case VT_BSTR: return reinterpret_cast<ULONG_PTR>(V_BSTR(&value));
+    default: return reinterpret_cast<ULONG_PTR>(V_BYREF(&value));
+    }
+}
+
+// Calls the function at slot in object's table of functions, one machine word for each
+// of its count arguments. A COM method takes arguments of one word so whatever their
+// declared types: stdcall and the x64 convention pass each in one stack slot or register,
+// and a stdcall function takes as many words off the stack as it declares, which the
+// count here matches.
+HRESULT callThroughTable(IUnknown* object, ULONG_PTR slot, const ULONG_PTR (&word)[kMaxParameters], UINT count)
+{
+    static_assert(kMaxParameters == 5, "a case for each count of arguments");
+    using W = ULONG_PTR;
+    void* const function = (*reinterpret_cast<void* const* const*>(object))[slot / sizeof(void*)];
+    switch (count) {
+    case 0: return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*)>(function)(object);
+    case 1: return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, W)>(function)(object, word[0]);
+    case 2: return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, W, W)>(function)(object, word[0], word[1]);
+    case 3:
+        return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, W, W, W)>(function)(object, word[0], word[1], word[2]);
+    case 4:
+        return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, W, W, W, W)>(function)(object, word[0], word[1],
+                                                                                          word[2], word[3]);
+    case 5:
+        return reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(IUnknown*, W, W, W, W, W)>(function)(
+            object, word[0], word[1], word[2], word[3], word[4]);
+    default: return E_NOTIMPL;
+    }
+}
+
+// A reference to nothing is refused here, not left to the runtime's coercions, whose
+// documentation does not say that they check it.
+bool refersToNothing(const VARIANT& value) noexcept { return (V_VT(&value) & VT_BYREF) && !V_BYREF(&value); }
+
 // One parameter's value for a call. The method gets the caller's argument itself only
 // to read it as it is, or where the caller passed a reference of the parameter's own type
 // for the method to change; anything else is a value of ours, freed with this.
@@ -187,11 +242,12 @@ public:
         const VARIANT& source = argument ? *argument : parameter.defaultValue.get();
         const VARTYPE type = parameter.type;
         const bool reference = V_VT(&source) & VT_BYREF;
-        if (reference && !V_BYREF(&source)) return DISP_E_TYPEMISMATCH;
+        if (refersToNothing(source)) return DISP_E_TYPEMISMATCH;
         const bool variable = V_VT(&source) == (VT_BYREF | VT_VARIANT);
         VARIANT& value = variable ? *V_VARIANTREF(&source) : const_cast<VARIANT&>(source);
+        if (refersToNothing(value)) return DISP_E_TYPEMISMATCH;
         if (!parameter.byReference) {
-            if (type == VT_VARIANT || V_VT(&value) == type) {
+            if (V_VT(&value) == type) {
                 passed_ = value;  // read as it is
                 return S_OK;
             }
@@ -227,7 +283,7 @@ public:
         referTo(*value, parameter.type, passed_);
     }
 
-    VARIANT* passed() noexcept { return &passed_; }
+    ULONG_PTR word() const noexcept { return wordOf(passed_); }
     VARIANT result() noexcept { return own_.release(); }
 
     // After the call: a value of ours that the method changed goes into the caller's
@@ -328,8 +384,7 @@ HRESULT TypeDispatch::invoke(IUnknown* object, DISPID member, WORD flags, const 
     UINT failing = 0;
     HRESULT hr = assign(*method, *params, argumentOf, failing);
     Binding bindings[kMaxParameters];
-    VARTYPE types[kMaxParameters];
-    VARIANT* values[kMaxParameters];
+    ULONG_PTR words[kMaxParameters];
     for (UINT index = 0; SUCCEEDED(hr) && index < method->parameters; ++index) {
         Binding& binding = bindings[index];
         if (index == method->arguments) {
@@ -339,20 +394,16 @@ HRESULT TypeDispatch::invoke(IUnknown* object, DISPID member, WORD flags, const 
             hr = binding.bind(method->parameter[index], argument == kLeftOut ? nullptr : &params->rgvarg[argument]);
             failing = argument;
         }
-        types[index] = V_VT(binding.passed());
-        values[index] = binding.passed();
+        words[index] = binding.word();
     }
     if (FAILED(hr)) {
         if (argumentError && hr != DISP_E_BADPARAMCOUNT) *argumentError = failing;
         return hr;
     }
 
-    VARIANT returned;
-    VariantInit(&returned);
-    hr = DispCallFunc(object, method->slot, CC_STDCALL, VT_ERROR, method->parameters, types, values, &returned);
+    hr = callThroughTable(object, method->slot, words, method->parameters);
     for (Binding& binding : bindings) binding.returnToCaller();
-    if (FAILED(hr)) return hr;
-    if (FAILED(V_ERROR(&returned))) return methodFailed(V_ERROR(&returned), exception);
+    if (FAILED(hr)) return methodFailed(hr, exception);
     if (result && method->parameters > method->arguments) *result = bindings[method->arguments].result();
     return S_OK;
 }

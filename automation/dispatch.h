@@ -20,9 +20,10 @@ class TypeDispatch {
 public:
     // Reads the methods of the dual interface whose dispatch half is given. Fails when
     // the type information cannot be read, or with E_NOTIMPL when a method has a shape
-    // that Invoke here does not build: more parameters than kMaxParameters, or a
-    // parameter of a type other than the automation scalars and VARIANT. Throws
-    // std::bad_alloc.
+    // that Invoke here does not build: more parameters than kMaxParameters, a parameter
+    // of a type other than the automation scalars and VARIANT, or one passed by value
+    // that takes more than a machine word (a floating-point number, a currency, a date
+    // or a VARIANT). Throws std::bad_alloc.
     static HRESULT load(Microsoft::WRL::ComPtr<ITypeInfo> dispatchHalf, std::unique_ptr<TypeDispatch>& loaded);
 
     // What IDispatch::GetTypeInfo hands out.
@@ -36,11 +37,11 @@ public:
     // IDispatch::Invoke of one of the methods on object, which implements the interface.
     // Each argument fills one parameter (named ones by their id, positional ones the
     // leading parameters), is converted to the parameter's type into a value of ours, and
-    // the method gets that value or a reference to it. The caller's arguments are only
-    // read; afterwards a variable passed by reference receives what the method changed.
-    // A method that fails gives DISP_E_EXCEPTION, with its error information in
-    // exception when the caller passed one. Whatever the call made is freed on every path.
-    // Throws std::bad_alloc.
+    // the method, called through the interface's table of functions, gets that value or
+    // a reference to it. The caller's arguments are only read; afterwards a variable
+    // passed by reference receives what the method changed. A method that fails gives
+    // DISP_E_EXCEPTION, with its error information in exception when the caller passed
+    // one. Whatever the call made is freed on every path. Throws std::bad_alloc.
     HRESULT invoke(IUnknown* object, DISPID member, WORD flags, const DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO* exception, UINT* argumentError) const;
 

@@ -38,9 +38,12 @@ using UniqueHkey = UniqueHandle<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
 
+// An empty variant is made and dropped without a call into the automation runtime, as
+// VariantInit and VariantClear would leave it: Invoke holds one for each parameter of
+// every call, most of them never used.
 class UniqueVariant {
 public:
-    UniqueVariant() noexcept { VariantInit(&value_); }
+    UniqueVariant() noexcept { V_VT(&value_) = VT_EMPTY; }
     UniqueVariant(UniqueVariant&& other) noexcept : value_(other.release()) {}
     UniqueVariant& operator=(UniqueVariant&& other) noexcept
     {
@@ -60,7 +63,10 @@ public:
         VariantInit(&value_);
         return released;
     }
-    void reset() noexcept { VariantClear(&value_); }
+    void reset() noexcept
+    {
+        if (V_VT(&value_) != VT_EMPTY) VariantClear(&value_);
+    }
 
 private:
     VARIANT value_;

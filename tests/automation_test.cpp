@@ -189,6 +189,7 @@ TEST_F(Automation, CallsByNameMapEachArgumentOnceAndLeaveTheCallersArgumentsAlon
                   rootText = textVariant(L"&H80000001"), missing = scalarVariant<SCODE>(VT_ERROR, DISP_E_PARAMNOTFOUND),
                   badRoot = arrayVariant(), rootValue = longVariant(kCurrentUser), rootObject = objectVariant(&rootValue.get());
     const VARIANT path = keyPath.get();
+    UniqueVariant nothing = scalarVariant<void*>(VT_BYREF | VT_BSTR, nullptr);
     LONG chosen = 0;
     SHORT shortRoot = 1;
     struct Call {
@@ -214,6 +215,7 @@ TEST_F(Automation, CallsByNameMapEachArgumentOnceAndLeaveTheCallersArgumentsAlon
         {"a name that no parameter has", createValue, {one.get(), one.get(), x.get(), path, root.get()}, {9}, DISP_E_PARAMNOTFOUND, "argument 0"},
         {"a parameter given by position and by name", createValue, {root.get(), one.get(), x.get(), path, root.get()}, {rootId}, DISP_E_PARAMNOTFOUND, "argument 0"},
         {"a Long variable receives the type chosen", createValue, {scalarVariant(VT_BYREF | VT_I4, &chosen).get(), one.get(), l.get(), path, root.get()}, {}, S_OK, "Empty"},
+        {"a variable that refers to nothing", query, {s.get(), byRef(nothing), root.get()}, {}, DISP_E_TYPEMISMATCH, "argument 1"},
         {"an Integer variable for an in/out Long", exists, {path, scalarVariant(VT_BYREF | VT_I2, &shortRoot).get()}, {}, DISP_E_TYPEMISMATCH, "argument 1"},
         {"a variable that no conversion makes a root key", exists, {byRef(keyPath), byRef(badRoot)}, {}, DISP_E_TYPEMISMATCH, "argument 1"},
         {"overflow from a variable", query, {s.get(), path, byRef(hugeVariable)}, {}, DISP_E_OVERFLOW, "argument 2"},
