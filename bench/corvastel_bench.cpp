@@ -1,10 +1,12 @@
 // What each operation of Corvastel.clsRegistry costs, measured in one run: through the
-// vtable, through IDispatch by name as script hosts call (GetIDsOfNames, then Invoke),
-// and with a cached dispatch id; against the floor, the raw advapi32 calls the operation
-// is obliged to make; and against the script host's WScript.Shell and WMI's StdRegProv.
-// Then how the cost grows with the value's size and the key path's depth, and how fast
-// objects are created by ProgID. Prints tables and writes CSV and chart data into the
-// folder given as the only argument. Needs Corvastel.dll registered.
+// vtable, through IDispatch by name as script hosts call (GetIDsOfNames, then Invoke with
+// an argument list made once), and with a cached dispatch id; against the floor, the raw
+// advapi32 calls the operation is obliged to make; and against the script host's
+// WScript.Shell and WMI's StdRegProv. Then what a read and a write cost in-process, by
+// name against the vtable, where no registry round trip hides it; how the cost grows
+// with the value's size and the key path's depth; and how fast objects are created by
+// ProgID. Prints tables and writes CSV and chart data into the folder given as the only
+// argument. Needs Corvastel.dll registered.
 
 #include <windows.h>
 #include <cguid.h>
@@ -30,8 +32,6 @@ using corvastel::UniqueVariant;
 using corvastel::testing::dispatchIdOf;
 using corvastel::testing::kCurrentUser;
 using corvastel::testing::kCurrentUserRoot;
-using corvastel::testing::Exception;
-using corvastel::testing::invokeMethod;
 
 namespace {
 
@@ -61,12 +61,25 @@ double secondsNow()
     return static_cast<double>(now.QuadPart) / frequency;
 }
 
-// Microseconds per call of each candidate, timed call by call and in turns: every call
-// here is a round trip to the wineserver, whose latency changes from moment to moment
-// with whatever else the machine does, and taking the candidates' calls one after the
-// other puts each moment on all of them alike. The median of nine rounds' calls, each
-// round of a twentieth of a second or more of the first candidate.
-std::vector<double> measureInTurns(const std::vector<std::function<void()>>& calls)
+// Microseconds per call of each candidate, and its cost as a ratio to the first's, timed
+// call by call and in turns: every call here is a round trip to the wineserver, whose
+// latency changes from moment to moment with whatever else the machine does, at times
+// by a factor of ten, and taking the candidates' calls one after the other puts each
+// moment on all of them alike. The medians of nine rounds' calls, each round of a
+// twentieth of a second or more of the first candidate; the ratio is the median of each
+// turn's own, so that a change of latency between turns does not show in it.
+struct Timing {
+    std::vector<double> microseconds;
+    std::vector<double> ratios;
+};
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+Timing measureInTurns(const std::vector<std::function<void()>>& calls)
 {
     long count = 1;
     for (;;) {
@@ -75,20 +88,21 @@ std::vector<double> measureInTurns(const std::vector<std::function<void()>>& cal
         if (secondsNow() - start > 0.05) break;
         count *= 2;
     }
-    std::vector<std::vector<double>> samples(calls.size());
+    std::vector<std::vector<double>> samples(calls.size()), ratios(calls.size());
     for (long call = 0; call < 9 * count; ++call) {
         for (size_t candidate = 0; candidate < calls.size(); ++candidate) {
             const double start = secondsNow();
             calls[candidate]();
             samples[candidate].push_back((secondsNow() - start) * 1e6);
+            ratios[candidate].push_back(samples[candidate].back() / samples.front().back());
         }
     }
-    std::vector<double> medians;
-    for (std::vector<double>& times : samples) {
-        std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-        medians.push_back(times[times.size() / 2]);
+    Timing timing;
+    for (size_t candidate = 0; candidate < calls.size(); ++candidate) {
+        timing.microseconds.push_back(median(samples[candidate]));
+        timing.ratios.push_back(median(ratios[candidate]));
     }
-    return medians;
+    return timing;
 }
 
 // Microseconds per call of each candidate apart from the registry's round trips, which
@@ -113,28 +127,43 @@ using File = std::unique_ptr<FILE, int (*)(FILE*)>;
 // An output file, closed when its owner goes; empty when it cannot be opened.
 File openForWriting(const std::string& path) { return File(std::fopen(path.c_str(), "w"), &std::fclose); }
 
-double measure(const std::function<void()>& call) { return measureInTurns({call}).front(); }
+double measure(const std::function<void()>& call) { return measureInTurns({call}).microseconds.front(); }
 
-// Variants in call order, as a script host passes them.
-std::vector<UniqueVariant> arguments(std::initializer_list<std::function<UniqueVariant()>> makers)
+// Arguments as a script host passes them: made once for all its calls, and held in
+// DISPPARAMS order, the last first.
+class ArgumentList {
+public:
+    explicit ArgumentList(std::initializer_list<std::function<UniqueVariant()>> makers)
+    {
+        for (const auto& make : makers) owned_.push_back(make());
+        for (auto value = owned_.rbegin(); value != owned_.rend(); ++value) passed_.push_back(value->get());
+    }
+    DISPPARAMS* params() noexcept
+    {
+        params_ = {passed_.data(), nullptr, static_cast<UINT>(passed_.size()), 0};
+        return &params_;
+    }
+
+private:
+    std::vector<UniqueVariant> owned_;
+    std::vector<VARIANT> passed_;
+    DISPPARAMS params_{};
+};
+using Arguments = std::shared_ptr<ArgumentList>;
+
+Arguments arguments(std::initializer_list<std::function<UniqueVariant()>> makers)
 {
-    std::vector<UniqueVariant> made;
-    for (const auto& make : makers) made.push_back(make());
-    return made;
+    return std::make_shared<ArgumentList>(makers);
 }
 
 // Invokes with a dispatch id the caller keeps, as a host that caches ids does.
-HRESULT invoke(IDispatch* object, DISPID id, const std::vector<UniqueVariant>& args, UniqueVariant& result)
+HRESULT invoke(IDispatch* object, DISPID id, ArgumentList& args, UniqueVariant& result)
 {
-    std::vector<VARIANT> values;
-    for (const UniqueVariant& arg : args) values.push_back(arg.get());
-    Exception exception;
-    return invokeMethod(object, id, std::move(values), result, exception);
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, args.params(), result.put(), nullptr, nullptr);
 }
 
 // Calls a method by name each time, as a script host does.
-HRESULT invokeByName(IDispatch* object, const wchar_t* name, const std::vector<UniqueVariant>& args,
-                     UniqueVariant& result)
+HRESULT invokeByName(IDispatch* object, const wchar_t* name, ArgumentList& args, UniqueVariant& result)
 {
     DISPID id = DISPID_UNKNOWN;
     dispatchIdOf(object, name, id);
@@ -205,26 +234,24 @@ public:
     // One operation by every path, each as a ratio to the floor. The by-name call is kept
     // for timing the peers against.
     void operation(const std::string& name, const wchar_t* method, const std::function<void()>& floor,
-                   const std::function<void()>& byVtable, std::vector<UniqueVariant> args,
+                   const std::function<void()>& byVtable, const Arguments& args,
                    const std::function<void()>& before = [] {})
     {
         DISPID id = DISPID_UNKNOWN;
         dispatchIdOf(dispatch_, method, id);
-        auto byName = [this, method, &args] { invokeByName(dispatch_, method, args, result_); };
-        auto cached = [this, id, &args] { invoke(dispatch_, id, args, result_); };
+        auto byName = [this, method, &args] { invokeByName(dispatch_, method, *args, result_); };
+        auto cached = [this, id, &args] { invoke(dispatch_, id, *args, result_); };
         std::vector<std::function<void()>> paths;
         for (const std::function<void()>& path : {floor, byVtable, std::function<void()>(byName),
                                                    std::function<void()>(cached)}) {
             paths.push_back([&before, path] { before(); path(); });
         }
-        const std::vector<double> times = measureInTurns(paths);
+        const Timing timing = measureInTurns(paths);
         const char* names[] = {"raw advapi32 (floor)", "vtable", "IDispatch by name", "IDispatch cached id"};
-        for (size_t path = 0; path < times.size(); ++path) {
-            add({"operations", name, names[path], times[path], times[path] / times[0], "floor"});
+        for (size_t path = 0; path < paths.size(); ++path) {
+            add({"operations", name, names[path], timing.microseconds[path], timing.ratios[path], "floor"});
         }
-        byNameCall_[name] = [this, method, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
-            invokeByName(dispatch_, method, *args, result_);
-        };
+        byNameCall_[name] = [this, method, args] { invokeByName(dispatch_, method, *args, result_); };
     }
 
     // A peer doing the same work, timed in turns with Corvastel called by name, and as a
@@ -237,8 +264,8 @@ public:
             add({"peers", name, peerName + reason, 0, 0, "Corvastel by name"});
             return;
         }
-        const std::vector<double> times = measureInTurns({byNameCall_[name], [&] { call(); }});
-        add({"peers", name, peerName, times[1], times[1] / times[0], "Corvastel by name"});
+        const Timing timing = measureInTurns({byNameCall_[name], [&] { call(); }});
+        add({"peers", name, peerName, timing.microseconds[1], timing.ratios[1], "Corvastel by name"});
     }
 
     void add(Row row)
@@ -351,19 +378,11 @@ int main(int argc, char** argv)
                     arguments({root, benchPath, [] { return text(L"sub"); }}), restoreKey);
 
     // What Corvastel does in-process, by vtable and by name: calls whose registry work
-    // fails at once, as root 0 names no key, so that no round trip hides the cost. The
-    // call by name asks for the id and invokes with an argument list made once, as a
-    // script host does, so that the harness adds nothing of its own.
+    // fails at once, as root 0 names no key, so that no round trip hides the cost.
     const auto inProcess = [&](const std::string& name, const wchar_t* method, const std::function<void()>& byVtable,
-                               std::vector<UniqueVariant> args) {
-        std::vector<VARIANT> reversed;
-        for (auto arg = args.rbegin(); arg != args.rend(); ++arg) reversed.push_back(arg->get());
-        DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-        const std::vector<double> times = bestRunsInTurns({byVtable, [&] {
-            DISPID id = DISPID_UNKNOWN;
-            dispatchIdOf(dispatch.Get(), method, id);
-            dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), nullptr, nullptr);
-        }});
+                               const Arguments& args) {
+        const std::vector<double> times =
+            bestRunsInTurns({byVtable, [&] { invokeByName(dispatch.Get(), method, *args, result); }});
         bench.add({"in-process", name, "vtable", times[0], 1, "vtable"});
         bench.add({"in-process", name, "IDispatch by name", times[1], times[1] / times[0], "vtable"});
     };
@@ -387,42 +406,34 @@ int main(int argc, char** argv)
         CoCreateInstance(shellId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shell));
     }
     const std::wstring shellKey = std::wstring(L"HKCU\\") + kBenchKeyW + L"\\";
-    auto shellCall = [&](const wchar_t* method, std::vector<UniqueVariant> args) {
-        return [&, method, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
-            return shell ? invokeByName(shell.Get(), method, *args, result) : E_NOINTERFACE;
-        };
+    // A peer's method called by name, where the peer could be made.
+    const auto byNameOn = [&](const ComPtr<IDispatch>& peer, const wchar_t* method, const Arguments& args) {
+        return [&, method, args] { return peer ? invokeByName(peer.Get(), method, *args, result) : E_NOINTERFACE; };
     };
-    bench.peer("query REG_SZ", "WScript.Shell RegRead", shellCall(L"RegRead", arguments({[&] { return text(shellKey + L"sz"); }})));
-    bench.peer("query REG_DWORD", "WScript.Shell RegRead", shellCall(L"RegRead", arguments({[&] { return text(shellKey + L"dw"); }})));
+    bench.peer("query REG_SZ", "WScript.Shell RegRead", byNameOn(shell, L"RegRead", arguments({[&] { return text(shellKey + L"sz"); }})));
+    bench.peer("query REG_DWORD", "WScript.Shell RegRead", byNameOn(shell, L"RegRead", arguments({[&] { return text(shellKey + L"dw"); }})));
     bench.peer("write REG_SZ", "WScript.Shell RegWrite",
-               shellCall(L"RegWrite", arguments({[&] { return text(shellKey + L"w"); }, [&] { return text(written); },
+               byNameOn(shell, L"RegWrite", arguments({[&] { return text(shellKey + L"w"); }, [&] { return text(written); },
                                                  [] { return text(L"REG_SZ"); }})));
     bench.peer("write REG_DWORD", "WScript.Shell RegWrite",
-               shellCall(L"RegWrite", arguments({[&] { return text(shellKey + L"w"); }, [] { return number(42); },
+               byNameOn(shell, L"RegWrite", arguments({[&] { return text(shellKey + L"w"); }, [] { return number(42); },
                                                  [] { return text(L"REG_DWORD"); }})));
 
     // WMI's registry provider, where the platform has it.
     ComPtr<IDispatch> provider;
     CoGetObject(L"winmgmts:root\\default:StdRegProv", nullptr, IID_PPV_ARGS(&provider));
     UniqueVariant out;
-    auto providerCall = [&](const wchar_t* method, std::vector<UniqueVariant> args, bool withOut) {
-        return [&, method, withOut, args = std::make_shared<std::vector<UniqueVariant>>(std::move(args))] {
-            if (!provider) return E_NOINTERFACE;
-            std::vector<UniqueVariant>& call = *args;
-            if (withOut) {
-                VARIANT reference;
-                V_VT(&reference) = VT_BYREF | VT_VARIANT;
-                V_VARIANTREF(&reference) = out.addressof();
-                *call.back().put() = reference;
-            }
-            return invokeByName(provider.Get(), method, call, result);
-        };
+    const auto outVariable = [&] {
+        UniqueVariant reference;
+        V_VT(reference.put()) = VT_BYREF | VT_VARIANT;
+        V_VARIANTREF(reference.addressof()) = out.addressof();
+        return reference;
     };
     bench.peer("query REG_SZ", "StdRegProv GetStringValue",
-               providerCall(L"GetStringValue", arguments({root, benchPath, [] { return text(L"sz"); }, [] { return UniqueVariant(); }}), true));
+               byNameOn(provider, L"GetStringValue", arguments({root, benchPath, [] { return text(L"sz"); }, outVariable})));
     bench.peer("write REG_SZ", "StdRegProv SetStringValue",
-               providerCall(L"SetStringValue", arguments({root, benchPath, [] { return text(L"w"); }, [&] { return text(written); }}), false));
-    bench.peer("create key", "StdRegProv CreateKey", providerCall(L"CreateKey", arguments({root, benchPath}), false));
+               byNameOn(provider, L"SetStringValue", arguments({root, benchPath, [] { return text(L"w"); }, [&] { return text(written); }})));
+    bench.peer("create key", "StdRegProv CreateKey", byNameOn(provider, L"CreateKey", arguments({root, benchPath})));
 
     // How the cost grows: with the string's length, and with the key path's depth.
     const File sizes = openForWriting(outputDirectory + "/scale-size.dat");
@@ -431,12 +442,12 @@ int main(int argc, char** argv)
         const std::string value = std::string(length, 'x') + '\0';
         rawSet("long", REG_SZ, value.data(), length + 1);
         UniqueBstr name = allocateBstr(L"long");
-        const std::vector<double> times = measureInTurns(
+        const Timing timing = measureInTurns(
             {[] { rawRead(kBenchKey, "long"); },
              [&] { vtable->regQuery_A_Key(kCurrentUserRoot, path.get(), name.get(), result.put()); }});
-        const double floorTime = times[0], time = times[1];
+        const double floorTime = timing.microseconds[0], time = timing.microseconds[1];
         const double growth = previousTime > 0 ? std::log(time / previousTime) / std::log(length / previousSize) : 0;
-        bench.add({"scale", "REG_SZ " + std::to_string(length) + " chars", "vtable", time, time / floorTime,
+        bench.add({"scale", "REG_SZ " + std::to_string(length) + " chars", "vtable", time, timing.ratios[1],
                    "floor; growth exponent " + std::to_string(growth).substr(0, 4)});
         if (sizes) std::fprintf(sizes.get(), "%lu %.3f %.3f\n", static_cast<unsigned long>(length), time, floorTime);
         previousTime = time;
@@ -452,11 +463,11 @@ int main(int argc, char** argv)
         RegSetValueExA(key, "dw", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&answer), sizeof answer);
         RegCloseKey(key);
         UniqueBstr deepPath = allocateBstr(std::wstring(deep.begin(), deep.end()));
-        const std::vector<double> times = measureInTurns(
+        const Timing timing = measureInTurns(
             {[&] { rawRead(deep.c_str(), "dw"); },
              [&] { vtable->regQuery_A_Key(kCurrentUserRoot, deepPath.get(), dw.get(), result.put()); }});
-        const double floorTime = times[0], time = times[1];
-        bench.add({"scale", "depth " + std::to_string(depth), "vtable", time, time / floorTime, "floor"});
+        const double floorTime = timing.microseconds[0], time = timing.microseconds[1];
+        bench.add({"scale", "depth " + std::to_string(depth), "vtable", time, timing.ratios[1], "floor"});
         if (depths) std::fprintf(depths.get(), "%d %.3f %.3f\n", depth, time, floorTime);
     }
 
