@@ -15,14 +15,14 @@ HRESULT reported(HRESULT outcome) noexcept
     if (SUCCEEDED(outcome)) return outcome;
     ComPtr<ICreateErrorInfo> created;
     ComPtr<IErrorInfo> info;
-    const std::wstring_view description = describeBasicError(outcome);
-    if (description.empty() || FAILED(CreateErrorInfo(&created)) || FAILED(created.As(&info))) {
+    const wchar_t* description = describeBasicError(outcome);
+    if (!description || FAILED(CreateErrorInfo(&created)) || FAILED(created.As(&info))) {
         SetErrorInfo(0, nullptr);
         return outcome;
     }
     created->SetGUID(IID__clsRegistry);
     created->SetSource(const_cast<LPOLESTR>(kProgId));
-    created->SetDescription(const_cast<LPOLESTR>(description.data()));
+    created->SetDescription(const_cast<LPOLESTR>(description));
     SetErrorInfo(0, info.Get());
     return outcome;
 }

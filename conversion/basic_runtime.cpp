@@ -127,13 +127,13 @@ bool isNumericText(BSTR text)
 
 }  // namespace
 
-std::wstring_view describeBasicError(HRESULT error) noexcept
+const wchar_t* describeBasicError(HRESULT error) noexcept
 {
     switch (error) {
     case kOverflow: return L"Overflow";
     case kTypeMismatch: return L"Type mismatch";
     case kInvalidUseOfNull: return L"Invalid use of Null";
-    default: return {};
+    default: return nullptr;
     }
 }
 

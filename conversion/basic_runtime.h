@@ -16,9 +16,8 @@ inline constexpr HRESULT kOverflow = CTL_E_OVERFLOW;                  // error 6
 inline constexpr HRESULT kTypeMismatch = STD_CTL_SCODE(13);           // error 13
 inline constexpr HRESULT kInvalidUseOfNull = CTL_E_INVALIDUSEOFNULL;  // error 94
 
-// The runtime's description of one of the errors above, NUL-terminated; empty for any
-// other HRESULT.
-std::wstring_view describeBasicError(HRESULT error) noexcept;
+// The runtime's description of one of the errors above; nullptr for any other HRESULT.
+const wchar_t* describeBasicError(HRESULT error) noexcept;
 
 // Trim: spaces only, not other white space.
 std::wstring_view trimSpaces(std::wstring_view text) noexcept;
