@@ -58,6 +58,9 @@ bool RegistryOperations::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_v
     return open(lngRootKey, strRegKeyPath).isOpen();
 }
 
+// Both deletions open their key twice, as they always have: the existence test opens and
+// closes it, and the deletion opens it again. Registry monitors and audits show callers
+// both opens, and a key that goes, or is denied, between them is left alone.
 void RegistryOperations::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                     std::wstring_view strRegSubKey)
 {

@@ -174,9 +174,14 @@ public:
     std::function<void()> beforeDataRead;
     std::string failed;        // the first call that failed since this was cleared, close aside
     std::multiset<HKEY> live;  // opened and not yet closed
+    size_t opens = 0;          // since this was cleared
     size_t strayCloses = 0;    // of a handle that was not open
 
-    LONG open(HKEY parent, const char* path, HKEY* key) override { return opened(key, fails("open") ? kDenied : real_.open(parent, path, key)); }
+    LONG open(HKEY parent, const char* path, HKEY* key) override
+    {
+        ++opens;
+        return opened(key, fails("open") ? kDenied : real_.open(parent, path, key));
+    }
     LONG create(HKEY parent, const char* path, HKEY* key) override { return opened(key, fails("create") ? kDenied : real_.create(parent, path, key)); }
     LONG query(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD* size) override
     {
@@ -422,6 +427,13 @@ private:
         }
         return E_UNEXPECTED;
     }
+    // A deletion on the registry class, of a key that is there, opens it for the existence
+    // test and again for the deletion.
+    void expectTwoOpens(bool keyExists)
+    {
+        if (direct_ && keyExists && !failed() && registry_.opens != 2) mismatch("a deletion opened its key " + std::to_string(registry_.opens) + " time(s), not twice");
+    }
+
     // Whether a registry call of this operation failed, other than a close.
     bool failed() const { return !registry_.failed.empty(); }
 
@@ -446,6 +458,7 @@ private:
     {
         direct_ = registry_.faults = pick(4) == 0;
         registry_.failed.clear();
+        registry_.opens = 0;
         const LONG root = rootKey();
         const bool ours = root == kCurrentUser;
         const std::wstring relative = relativePath();
@@ -463,6 +476,7 @@ private:
             const Outcome deleted = call(DeleteKey, {rootArgument(root), text(path), text(sub)});
             const bool deletes = ours && !failed() && model_.keyExists(relative) && model_.keyExists(child) && model_.subKeyCount(*RegistryModel::canonical(child)) == 0;
             expect(deleted, outcome::boolean(deletes), "delete key");
+            expectTwoOpens(ours && model_.keyExists(relative));
             if (deletes) model_.deleteKey(child);
             break;
         }
@@ -474,6 +488,7 @@ private:
         case 5: {
             const std::wstring name = valueName();
             expect(call(DeleteSubKey, {rootArgument(root), text(path), text(name)}), Outcome(), "delete value");
+            expectTwoOpens(ours && model_.keyExists(relative));
             if (!failed()) model_.deleteValue(relative, name);
             break;
         }
