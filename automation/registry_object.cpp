@@ -85,22 +85,26 @@ ULONG RegistryObject::Release()
 
 HRESULT RegistryObject::GetTypeInfoCount(UINT* count)
 {
-    if (!count) return reported(E_POINTER);
-    *count = 1;
-    return S_OK;
+    return served([&] {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    });
 }
 
 HRESULT RegistryObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
 {
-    if (!info) return reported(E_POINTER);
-    *info = nullptr;
-    if (index != 0) return reported(DISP_E_BADINDEX);
-    const TypeDispatch* dispatch = nullptr;
-    const HRESULT hr = typeDispatch(&dispatch);
-    if (FAILED(hr)) return reported(hr);
-    *info = dispatch->dispatchHalf();
-    (*info)->AddRef();
-    return S_OK;
+    return served([&] {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        const TypeDispatch* dispatch = nullptr;
+        const HRESULT hr = typeDispatch(&dispatch);
+        if (FAILED(hr)) return hr;
+        *info = dispatch->dispatchHalf();
+        (*info)->AddRef();
+        return S_OK;
+    });
 }
 
 HRESULT RegistryObject::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids)
