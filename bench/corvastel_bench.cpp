@@ -122,10 +122,8 @@ std::vector<double> bestRunsInTurns(const std::vector<std::function<void()>>& ca
     return best;
 }
 
-using File = std::unique_ptr<FILE, int (*)(FILE*)>;
-
 // An output file, closed when its owner goes; empty when it cannot be opened.
-File openForWriting(const std::string& path) { return File(std::fopen(path.c_str(), "w"), &std::fclose); }
+corvastel::UniqueFile openForWriting(const std::string& path) { return corvastel::UniqueFile(std::fopen(path.c_str(), "w")); }
 
 double measure(const std::function<void()>& call) { return measureInTurns({call}).microseconds.front(); }
 
@@ -277,8 +275,8 @@ public:
 
     void writeCsv(const std::string& path) const
     {
-        const File file = openForWriting(path);
-        if (!file) return;
+        const corvastel::UniqueFile file = openForWriting(path);
+        if (!file.get()) return;
         std::fprintf(file.get(), "section,operation,path,microseconds_per_call,ratio,reference\n");
         for (const Row& row : rows_) {
             std::fprintf(file.get(), "%s,%s,%s,%.3f,%.3f,%s\n", row.section.c_str(), row.operation.c_str(),
@@ -436,7 +434,7 @@ int main(int argc, char** argv)
     bench.peer("create key", "StdRegProv CreateKey", byNameOn(provider, L"CreateKey", arguments({root, benchPath})));
 
     // How the cost grows: with the string's length, and with the key path's depth.
-    const File sizes = openForWriting(outputDirectory + "/scale-size.dat");
+    const corvastel::UniqueFile sizes = openForWriting(outputDirectory + "/scale-size.dat");
     double previousTime = 0, previousSize = 0;
     for (const DWORD length : {1u, 16u, 256u, 4096u, 16384u, 32766u}) {
         const std::string value = std::string(length, 'x') + '\0';
@@ -449,12 +447,12 @@ int main(int argc, char** argv)
         const double growth = previousTime > 0 ? std::log(time / previousTime) / std::log(length / previousSize) : 0;
         bench.add({"scale", "REG_SZ " + std::to_string(length) + " chars", "vtable", time, timing.ratios[1],
                    "floor; growth exponent " + std::to_string(growth).substr(0, 4)});
-        if (sizes) std::fprintf(sizes.get(), "%lu %.3f %.3f\n", static_cast<unsigned long>(length), time, floorTime);
+        if (sizes.get()) std::fprintf(sizes.get(), "%lu %.3f %.3f\n", static_cast<unsigned long>(length), time, floorTime);
         previousTime = time;
         previousSize = length;
     }
 
-    const File depths = openForWriting(outputDirectory + "/scale-depth.dat");
+    const corvastel::UniqueFile depths = openForWriting(outputDirectory + "/scale-depth.dat");
     for (const int depth : {1, 2, 4, 8, 16, 32}) {
         std::string deep = kBenchKey;
         for (int level = 1; level < depth; ++level) deep += "\\" + std::to_string(level);
@@ -468,7 +466,7 @@ int main(int argc, char** argv)
              [&] { vtable->regQuery_A_Key(kCurrentUserRoot, deepPath.get(), dw.get(), result.put()); }});
         const double floorTime = timing.microseconds[0], time = timing.microseconds[1];
         bench.add({"scale", "depth " + std::to_string(depth), "vtable", time, timing.ratios[1], "floor"});
-        if (depths) std::fprintf(depths.get(), "%d %.3f %.3f\n", depth, time, floorTime);
+        if (depths.get()) std::fprintf(depths.get(), "%d %.3f %.3f\n", depth, time, floorTime);
     }
 
     const double creation = measure([] { createByProgId(); });

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdio>
 #include <new>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,7 @@ using UniqueBstr = UniqueHandle<BSTR, &SysFreeString>;
 using UniqueHkey = UniqueHandle<HKEY, &RegCloseKey>;
 using UniqueModule = UniqueHandle<HMODULE, &FreeLibrary>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;
+using UniqueFile = UniqueHandle<FILE*, &fclose>;
 
 // An empty variant is made and dropped without a call into the automation runtime, as
 // VariantInit and VariantClear would leave it: Invoke holds one for each parameter of

@@ -47,8 +47,13 @@ public:
     }
 
     HKEY get() const noexcept { return handle_; }
-    // The variable itself, for the open or create that fills it.
-    HKEY* put() noexcept { return &handle_; }
+    // The variable, for the open or create that fills it: a handle it held is closed
+    // first, as every owner's put does.
+    HKEY* put() noexcept
+    {
+        if (handle_) api_->close(std::exchange(handle_, nullptr));
+        return &handle_;
+    }
     bool isOpen() const noexcept { return handle_ != nullptr; }
 
 private:

@@ -13,7 +13,6 @@
 namespace corvastel::tool {
 namespace {
 
-using UniqueFile = UniqueHandle<FILE*, &fclose>;
 
 // The default value of a key, as text with environment strings expanded (the type
 // REG_SZ takes in REG_EXPAND_SZ); empty when the key or the value is missing or no string.
