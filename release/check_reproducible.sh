@@ -19,7 +19,8 @@ done
 echo "making the release again"
 quietly cmake -S release -B build/release -G Ninja
 quietly cmake --build build/release --target release
-files=({x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvastel.exe} $(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.zip))
+mapfile -t archives < <(cd "$dist" && ls Corvastel-*-setup.exe Corvastel-*.zip)
+files=({x86,x64}/{Corvastel.dll,Corvastel.tlb,Corvastel.manifest,RegisterCorvastel.exe} "${archives[@]}")
 differ=0
 for name in "${files[@]}"; do cmp "$dist/$name" "dist/$name" || differ=$((differ + 1)); done
 echo "${#files[@]} files compared, $differ differ"

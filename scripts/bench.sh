@@ -26,6 +26,7 @@ if [ "$arch" = x86 ] && [ "$CORVASTEL_32BIT" = emulated ]; then results=x86-emul
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" --target dist corvastel_bench
 
+# shellcheck source=/dev/null  # written by the build
 . "build/$arch/identities.env"
 out=$(realpath -m "build/bench/$results")
 mkdir -p "$out"

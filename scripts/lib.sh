@@ -1,12 +1,16 @@
+# shellcheck shell=bash
 # What the scripts share; sourced, never run on its own.
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+# The packages a script needs beyond what building needs: it sets them before enter_checkout.
+extra_packages=()
+
 # enter_checkout SCRIPT [ARGUMENT...]: works from the checkout's top, with what building
-# needs installed (and the packages of the array extra_packages), then runs SCRIPT again
-# under with-32bit.sh, which chooses how 32-bit programs run, unless that is done.
+# needs installed (and extra_packages), then runs SCRIPT again under with-32bit.sh, which
+# chooses how 32-bit programs run, unless that is done.
 enter_checkout() {
-  cd "$scripts/.."
-  scripts/setup.sh ${extra_packages[@]+"${extra_packages[@]}"}
+  cd "$scripts/.." || exit
+  scripts/setup.sh "${extra_packages[@]}"
   [ -n "${CORVASTEL_32BIT:-}" ] || exec scripts/with-32bit.sh "$@"
 }
 
@@ -14,9 +18,13 @@ enter_checkout() {
 # with status 130); the command added last runs first.
 at_exit_commands=()
 at_exit() {
-  at_exit_commands=("$1" ${at_exit_commands[@]+"${at_exit_commands[@]}"})
-  trap 'for command in "${at_exit_commands[@]}"; do eval "$command"; done' EXIT
+  at_exit_commands=("$1" "${at_exit_commands[@]}")
+  trap run_at_exit_commands EXIT
   trap 'exit 130' INT TERM
+}
+run_at_exit_commands() {
+  local command
+  for command in "${at_exit_commands[@]}"; do eval "$command"; done
 }
 
 # use_prefix PREFIX [win32]: boots the private Wine prefix that run uses, and takes its

@@ -36,6 +36,7 @@ packages=(
   wine wine32:i386 wine64
   googletest
   nsis wixl msitools osslsigncode openssl zip
+  shellcheck
   "$@"
 )
 

@@ -9,7 +9,8 @@
 # programs have one too; with win32 it is a 32-bit Windows, booted by the 32-bit loader.
 set -euo pipefail
 action=$1
-export WINEPREFIX=$(realpath -m "$2") WINEDEBUG=-all
+WINEPREFIX=$(realpath -m "$2")
+export WINEPREFIX WINEDEBUG=-all
 if [ "${3:-}" = win32 ]; then
   export WINEARCH=win32
   wine=/usr/lib/wine/wine
