@@ -50,6 +50,12 @@ bool progIdIsOnlyOurs()
            _wcsicmp(classId, kClassIdText) == 0 && !otherBuildIsRegistered();
 }
 
+bool classIsRegistered()
+{
+    UniqueHkey key;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
 bool typeLibraryIsRegistered()
 {
     UniqueHkey key;
@@ -62,8 +68,9 @@ HRESULT unregisterServer()
 {
     if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
-    // Judged by what is left, so that unregistering twice succeeds as well.
     UnRegisterTypeLib(LIBID_Corvastel, kVersionMajor, kVersionMinor, LOCALE_NEUTRAL, kPlatform);
+    // Judged by what is left, all of it, so that unregistering twice succeeds as well.
+    if (classIsRegistered() || progIdIsOnlyOurs()) return SELFREG_E_CLASS;
     return typeLibraryIsRegistered() ? SELFREG_E_TYPELIB : S_OK;
 }
 

@@ -36,23 +36,34 @@ const wchar_t kUsage[] =
     L"Exit status: 0 done (for /check: every host creates the object), 1 failed (for\n"
     L"/check: some host cannot), 2 an option or argument it does not take.\n";
 
+// What registering for the user came to: its status, and which step failed where the
+// status alone does not say it.
+struct Outcome {
+    HRESULT status;
+    const wchar_t* failedStep = nullptr;
+};
+
 // Runs the DLL's DllRegisterServer or DllUnregisterServer against the user's classes.
-HRESULT registerForUser(const std::wstring& dll, bool unregister)
+Outcome registerForUser(const std::wstring& dll, bool unregister)
 {
     const corvastel::UniqueModule module(LoadLibraryW(dll.c_str()));
-    if (!module.get()) return HRESULT_FROM_WIN32(GetLastError());
+    if (!module.get()) return {HRESULT_FROM_WIN32(GetLastError())};
     using Entry = HRESULT STDAPICALLTYPE();
     auto* entry = reinterpret_cast<Entry*>(reinterpret_cast<void*>(
         GetProcAddress(module.get(), unregister ? "DllUnregisterServer" : "DllRegisterServer")));
-    HRESULT hr = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+    if (!entry) return {HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)};
     corvastel::UniqueHkey userClasses;
-    if (entry && RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                 userClasses.put(), nullptr) == ERROR_SUCCESS &&
-        RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses.get()) == ERROR_SUCCESS) {
-        hr = entry();
-        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    if (const LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                               nullptr, userClasses.put(), nullptr);
+        status != ERROR_SUCCESS) {
+        return {HRESULT_FROM_WIN32(status), L"the user's classes (HKEY_CURRENT_USER\\Software\\Classes) cannot be opened for writing"};
     }
-    return hr;
+    if (const LSTATUS status = RegOverridePredefKey(HKEY_CLASSES_ROOT, userClasses.get()); status != ERROR_SUCCESS) {
+        return {HRESULT_FROM_WIN32(status), L"the class root cannot be mapped to the user's classes"};
+    }
+    const HRESULT hr = entry();
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    return {hr};
 }
 
 int reportRegistration()
@@ -124,8 +135,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (check) return reportRegistration();
     if (dll.empty()) dll = corvastel::besideThisProgram(L"Corvastel.dll");
-    const HRESULT hr = registerForUser(dll, unregister);
-    const std::wstring explanation = explain(hr);
+    const Outcome outcome = registerForUser(dll, unregister);
+    const HRESULT hr = outcome.status;
+    const std::wstring explanation = outcome.failedStep ? outcome.failedStep : explain(hr);
     std::wprintf(L"%ls %ls for the current user: %ls (0x%08lx)%ls%ls\n", unregister ? L"Unregistering" : L"Registering",
                  dll.c_str(), SUCCEEDED(hr) ? L"done" : L"failed", static_cast<unsigned long>(hr),
                  explanation.empty() ? L"" : L": ", explanation.c_str());

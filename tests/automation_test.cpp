@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <cguid.h>
+#include <sddl.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
 #include "interface/registration_layout.h"
@@ -437,27 +438,72 @@ const std::wstring kOurKeys[] = {kClassKey, kProgId, L"Interface\\"s + kInterfac
 
 std::wstring dllPath() { return besideThisProgram(L"Corvastel.dll"); }
 
-// Runs a command line to its end; returns the program's exit code, or the error that
-// kept it from starting.
-DWORD runToEnd(std::wstring commandLine)
+// Runs a command line to its end, what it writes going to output; returns the program's
+// exit code, or the error that kept it from starting.
+DWORD runToEnd(std::wstring commandLine, std::string& output)
 {
+    HANDLE reading = nullptr, writing = nullptr;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    if (!CreatePipe(&reading, &writing, &inheritable, 0)) return GetLastError();
+    UniqueKernelHandle ourEnd(reading), itsEnd(writing);
+    SetHandleInformation(ourEnd.get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = itsEnd.get();
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         return GetLastError();
     }
     const UniqueKernelHandle thread(process.hThread), program(process.hProcess);
+    itsEnd.reset();  // the program holds its own, so the pipe ends when the program does
+    char buffer[4096];
+    for (DWORD got = 0; ReadFile(ourEnd.get(), buffer, sizeof buffer, &got, nullptr) && got;) output.append(buffer, got);
     DWORD exitCode = 0;
     WaitForSingleObject(program.get(), INFINITE);
     GetExitCodeProcess(program.get(), &exitCode);
     return exitCode;
 }
+DWORD runToEnd(std::wstring commandLine)
+{
+    std::string ignored;
+    return runToEnd(std::move(commandLine), ignored);
+}
 DWORD regsvr32(const std::wstring& options) { return runToEnd(L"regsvr32.exe " + options + L" \"" + dllPath() + L"\""); }
+DWORD registerForUser(const std::wstring& options, std::string& output)
+{
+    return runToEnd(L"\"" + besideThisProgram(L"RegisterCorvastel.exe") + L"\" " + options, output);
+}
 DWORD registerForUser(const std::wstring& options)
 {
-    return runToEnd(L"\"" + besideThisProgram(L"RegisterCorvastel.exe") + L"\" " + options);
+    std::string ignored;
+    return registerForUser(options, ignored);
 }
+
+// A key's access list set for as long as this lives, then the one it had put back. Each
+// list set here grants WRITE_DAC, so that it can be.
+class AccessList {
+public:
+    AccessList(HKEY root, const std::wstring& path, const wchar_t* list)
+    {
+        RegOpenKeyExW(root, path.c_str(), 0, READ_CONTROL | WRITE_DAC, key_.put());
+        DWORD size = 0;
+        RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+        previous_.resize(size);
+        RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, previous_.data(), &size);
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &descriptor, nullptr);
+        EXPECT_EQ(RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS) << printable(path);
+        LocalFree(descriptor);
+    }
+    ~AccessList() { RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, previous_.data()); }
+    AccessList(const AccessList&) = delete;
+    AccessList& operator=(const AccessList&) = delete;
+
+private:
+    UniqueHkey key_;
+    std::vector<BYTE> previous_;
+};
 
 // Keys, each with its string values by name ("@" the default), their terminators shown as \0.
 using Entries = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
@@ -583,6 +629,16 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     EXPECT_EQ(ourEntries(HKEY_CLASSES_ROOT), std::wstring(kProgId) + L"\n  @=" + kProgId + L"\\0\n" + kProgId + L"\\CLSID\n  @=" + other + L"\\0\n");
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     EXPECT_EQ(regsvr32(L"/u /s"), 0u) << "unregistering what is not registered must succeed";
+    // Unregistering is judged by all that is left: a class key that cannot be deleted
+    // fails it, though the type library goes.
+    ASSERT_EQ(regsvr32(L"/s"), 0u);
+    const std::wstring locked = std::wstring(kClassKey) + L"\\Locked";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, locked.c_str(), nullptr, REG_SZ, L"", sizeof(wchar_t)), ERROR_SUCCESS);
+    {
+        const AccessList unreadable(HKEY_CLASSES_ROOT, locked, L"D:P(A;;WDRC;;;WD)");
+        EXPECT_NE(regsvr32(L"/u /s"), 0u);
+    }
+    EXPECT_EQ(RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey), ERROR_SUCCESS);
     ASSERT_EQ(regsvr32(L"/s"), 0u);  // as the suite found it
 }
 
@@ -601,6 +657,14 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     EXPECT_TRUE(wine || CLSIDFromProgID(kProgId, &classId) == S_OK);
     ASSERT_EQ(registerForUser(L"/u"), 0u);
     EXPECT_EQ(registerForUser(L"Z:\\nothing-here.dll"), 1u);
+    // A user whose classes cannot be written is told so.
+    {
+        const AccessList readOnly(HKEY_CURRENT_USER, L"Software\\Classes", L"D:P(A;;KRWDRC;;;WD)");
+        std::string output;
+        EXPECT_EQ(registerForUser(L"", output), 1u);
+        EXPECT_NE(output.find("the user's classes (HKEY_CURRENT_USER\\Software\\Classes) cannot be opened for writing"),
+                  std::string::npos) << output;
+    }
     // Help, and options it does not take, which are never taken for a DLL.
     EXPECT_EQ(registerForUser(L"/?"), 0u);
     EXPECT_EQ(registerForUser(L"--help"), 0u);
