@@ -29,6 +29,17 @@ set(CORVASTEL_REGISTRATION_LAYOUT
   "typelib|shared|${library}|@|${CORVASTEL_LIBRARY_HELP}"
   "typelib|shared|${library}\\FLAGS|@|8"
   "typelib|shared|${library}\\HELPDIR|@|<folder>")
+
+# corvastel_registration_entry(ENTRY WRITER VIEW KEY NAME DATA): the fields of one entry
+# of the layout above, into the variables named.
+function(corvastel_registration_entry entry writer view key name data)
+  string(REPLACE "|" ";" fields "${entry}")
+  foreach(field writer view key name data)
+    list(POP_FRONT fields value)
+    set(${${field}} "${value}" PARENT_SCOPE)
+  endforeach()
+endfunction()
+
 unset(universal_marshaler)
 unset(class)
 unset(interface)
