@@ -30,14 +30,16 @@ LSTATUS writeEntry(const RegistrationEntry& entry, const std::wstring& server)
                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
+// Whether a key below the class root is there, in the registry view given.
+bool isRegistered(const wchar_t* key, REGSAM view = 0)
+{
+    UniqueHkey opened;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ | view, opened.put()) == ERROR_SUCCESS;
+}
+
 // The 32-bit and the 64-bit build each register the class in their own view of the
 // class root, but share the programmatic identifier.
-bool otherBuildIsRegistered()
-{
-    if (!isWindows64()) return false;
-    UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ | kOtherBuild.view, key.put()) == ERROR_SUCCESS;
-}
+bool otherBuildIsRegistered() { return isWindows64() && isRegistered(kClassKey, kOtherBuild.view); }
 
 // The programmatic identifier is removed only while it leads to this class and no other
 // build of it needs it.
@@ -50,18 +52,6 @@ bool progIdIsOnlyOurs()
            _wcsicmp(classId, kClassIdText) == 0 && !otherBuildIsRegistered();
 }
 
-bool classIsRegistered()
-{
-    UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-
-bool typeLibraryIsRegistered()
-{
-    UniqueHkey key;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, typeLibraryKey(kThisBuild).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-}
-
 }  // namespace
 
 HRESULT unregisterServer()
@@ -70,8 +60,8 @@ HRESULT unregisterServer()
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
     UnRegisterTypeLib(LIBID_Corvastel, kVersionMajor, kVersionMinor, LOCALE_NEUTRAL, kPlatform);
     // Judged by what is left, all of it, so that unregistering twice succeeds as well.
-    if (classIsRegistered() || progIdIsOnlyOurs()) return SELFREG_E_CLASS;
-    return typeLibraryIsRegistered() ? SELFREG_E_TYPELIB : S_OK;
+    if (isRegistered(kClassKey) || progIdIsOnlyOurs()) return SELFREG_E_CLASS;
+    return isRegistered(typeLibraryKey(kThisBuild).c_str()) ? SELFREG_E_TYPELIB : S_OK;
 }
 
 HRESULT registerServer()
