@@ -381,7 +381,7 @@ HRESULT TypeDispatch::invoke(IUnknown* object, DISPID member, WORD flags, const 
     if (result) VariantInit(result);
 
     UINT argumentOf[kMaxParameters];
-    UINT failing = 0;
+    UINT failing = kLeftOut;  // the argument to blame, where there is one
     HRESULT hr = assign(*method, *params, argumentOf, failing);
     Binding bindings[kMaxParameters];
     ULONG_PTR words[kMaxParameters];
@@ -397,7 +397,7 @@ HRESULT TypeDispatch::invoke(IUnknown* object, DISPID member, WORD flags, const 
         words[index] = binding.word();
     }
     if (FAILED(hr)) {
-        if (argumentError && hr != DISP_E_BADPARAMCOUNT) *argumentError = failing;
+        if (argumentError && failing != kLeftOut) *argumentError = failing;
         return hr;
     }
 
