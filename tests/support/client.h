@@ -1,14 +1,12 @@
 #pragma once
 // Corvastel as a client calls it: the DLL loaded from beside the program with nothing
-// registered, and calls through IDispatch as script hosts make them.
+// registered, its class object, and the EXCEPINFO and dispatch ids of calls by name.
 
 #include "interface/corvastel_h.h"
 #include "interface/corvastel_identities.h"
 #include "platform/owners.h"
 
 #include <wrl/client.h>
-
-#include <vector>
 
 namespace corvastel::testing {
 
@@ -55,18 +53,6 @@ inline HRESULT dispatchIdOf(IDispatch* object, const wchar_t* name, DISPID& id)
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     id = DISPID_UNKNOWN;
     return object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-}
-
-// Invokes a method with its arguments in call order (DISPPARAMS holds them reversed);
-// named lists the parameters the first arguments fill, by dispatch id.
-inline HRESULT invokeMethod(IDispatch* object, DISPID id, std::vector<VARIANT> arguments, UniqueVariant& result,
-                            Exception& exception, std::vector<DISPID> named = {})
-{
-    std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
-    DISPPARAMS params{reversed.data(), named.data(), static_cast<UINT>(reversed.size()), static_cast<UINT>(named.size())};
-    UINT argumentError = 0;
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.put(), &exception,
-                          &argumentError);
 }
 
 }  // namespace corvastel::testing
