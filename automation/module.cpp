@@ -33,7 +33,11 @@ bool moduleIsInUse() noexcept { return objects != 0 || serverLocks != 0; }
 
 HRESULT loadOwnTypeLibrary(ITypeLib** library) noexcept
 {
-    return guarded([&] { return LoadTypeLibEx(modulePath(moduleHandle).c_str(), REGKIND_NONE, library); });
+    return guarded([&] {
+        std::wstring path;
+        if (const HRESULT hr = modulePath(moduleHandle, path); FAILED(hr)) return hr;
+        return LoadTypeLibEx(path.c_str(), REGKIND_NONE, library);
+    });
 }
 
 }  // namespace corvastel::automation

@@ -66,7 +66,8 @@ HRESULT unregisterServer()
 
 HRESULT registerServer()
 {
-    const std::wstring server = modulePath(thisModule());
+    std::wstring server;
+    if (const HRESULT hr = modulePath(thisModule(), server); FAILED(hr)) return hr;
     ComPtr<ITypeLib> library;
     if (FAILED(loadOwnTypeLibrary(&library)) ||
         FAILED(RegisterTypeLib(library.Get(), const_cast<LPOLESTR>(server.c_str()), nullptr))) {

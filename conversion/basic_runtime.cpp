@@ -132,6 +132,7 @@ const wchar_t* describeBasicError(HRESULT error) noexcept
     switch (error) {
     case kOverflow: return L"Overflow";
     case kTypeMismatch: return L"Type mismatch";
+    case kOutOfStringSpace: return L"Out of string space";
     case kInvalidUseOfNull: return L"Invalid use of Null";
     default: return nullptr;
     }

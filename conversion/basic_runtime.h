@@ -14,6 +14,7 @@ namespace corvastel {
 
 inline constexpr HRESULT kOverflow = CTL_E_OVERFLOW;                  // error 6
 inline constexpr HRESULT kTypeMismatch = STD_CTL_SCODE(13);           // error 13
+inline constexpr HRESULT kOutOfStringSpace = CTL_E_OUTOFSTRINGSPACE;  // error 14
 inline constexpr HRESULT kInvalidUseOfNull = CTL_E_INVALIDUSEOFNULL;  // error 94
 
 // The runtime's description of one of the errors above; nullptr for any other HRESULT.

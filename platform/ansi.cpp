@@ -1,37 +1,47 @@
 #include "platform/ansi.h"
 
 #include <climits>
-#include <new>
 
 namespace corvastel {
 namespace {
 
-int checkedLength(size_t length)
+constexpr HRESULT kTooLong = HRESULT_FROM_WIN32(ERROR_ARITHMETIC_OVERFLOW);
+
+// The conversion functions count in ints, what they write included.
+bool fitsOneCall(size_t length) noexcept { return length <= INT_MAX; }
+
+HRESULT lastErrorOr(HRESULT fallback) noexcept
 {
-    if (length > INT_MAX) throw std::bad_alloc();
-    return static_cast<int>(length);
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? fallback : HRESULT_FROM_WIN32(error);
 }
 
 }  // namespace
 
-std::string toAnsi(std::wstring_view text)
+HRESULT toAnsi(std::wstring_view text, std::string& ansi)
 {
-    if (text.empty()) return {};
-    const int length = checkedLength(text.size());
+    ansi.clear();
+    if (text.empty()) return S_OK;
+    if (!fitsOneCall(text.size())) return kTooLong;
+    const int length = static_cast<int>(text.size());
     const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(bytes), '\0');
+    if (bytes == 0) return lastErrorOr(kTooLong);
+    ansi.resize(static_cast<size_t>(bytes));
     WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr, nullptr);
-    return ansi;
+    return S_OK;
 }
 
-std::wstring fromAnsi(std::string_view text)
+HRESULT fromAnsi(std::string_view text, std::wstring& wide)
 {
-    if (text.empty()) return {};
-    const int length = checkedLength(text.size());
+    wide.clear();
+    if (text.empty()) return S_OK;
+    if (!fitsOneCall(text.size())) return kTooLong;
+    const int length = static_cast<int>(text.size());
     const int characters = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(characters), L'\0');
+    if (characters == 0) return lastErrorOr(kTooLong);
+    wide.resize(static_cast<size_t>(characters));
     MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), characters);
-    return wide;
+    return S_OK;
 }
 
 }  // namespace corvastel

@@ -1,6 +1,7 @@
 #pragma once
 // Text between UTF-16 and the system ANSI code page, as the ANSI registry functions take
-// it. Characters the code page lacks become its closest match. Throws std::bad_alloc.
+// it. Characters the code page lacks become its closest match. Text the platform cannot
+// convert in one call, longer than an int counts, fails with ERROR_ARITHMETIC_OVERFLOW.
 
 #include <windows.h>
 
@@ -9,7 +10,7 @@
 
 namespace corvastel {
 
-std::string toAnsi(std::wstring_view text);
-std::wstring fromAnsi(std::string_view text);
+[[nodiscard]] HRESULT toAnsi(std::wstring_view text, std::string& ansi);
+[[nodiscard]] HRESULT fromAnsi(std::string_view text, std::wstring& wide);
 
 }  // namespace corvastel

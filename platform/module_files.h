@@ -7,11 +7,11 @@
 
 namespace corvastel {
 
-// The full path of a loaded module's file (nullptr: this program's), however long;
-// throws std::bad_alloc when the platform cannot tell it.
-std::wstring modulePath(HMODULE module);
+// The full path of a loaded module's file (nullptr: this program's), however long. Fails
+// with the platform's error where it cannot tell, as for a module that is not loaded.
+[[nodiscard]] HRESULT modulePath(HMODULE module, std::wstring& path);
 
 // A file in the folder of this program.
-std::wstring besideThisProgram(const wchar_t* file);
+[[nodiscard]] HRESULT besideThisProgram(const wchar_t* file, std::wstring& path);
 
 }  // namespace corvastel

@@ -66,6 +66,16 @@ Outcome registerForUser(const std::wstring& dll, bool unregister)
     return {hr};
 }
 
+// The same for the Corvastel.dll beside this program, whose path dll receives.
+Outcome registerBesideThisProgram(std::wstring& dll, bool unregister)
+{
+    if (const HRESULT hr = corvastel::besideThisProgram(L"Corvastel.dll", dll); FAILED(hr)) {
+        dll = L"Corvastel.dll";
+        return {hr, L"the folder of this program cannot be told"};
+    }
+    return registerForUser(dll, unregister);
+}
+
 int reportRegistration()
 {
     const std::vector<corvastel::tool::HostCheck> hosts = corvastel::tool::checkHosts();
@@ -134,8 +144,7 @@ int wmain(int argc, wchar_t** argv)
         return kUsageError;
     }
     if (check) return reportRegistration();
-    if (dll.empty()) dll = corvastel::besideThisProgram(L"Corvastel.dll");
-    const Outcome outcome = registerForUser(dll, unregister);
+    const Outcome outcome = dll.empty() ? registerBesideThisProgram(dll, unregister) : registerForUser(dll, unregister);
     const HRESULT hr = outcome.status;
     const std::wstring explanation = outcome.failedStep ? outcome.failedStep : explain(hr);
     std::wprintf(L"%ls %ls for the current user: %ls (0x%08lx)%ls%ls\n", unregister ? L"Unregistering" : L"Registering",

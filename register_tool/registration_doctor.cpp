@@ -83,10 +83,13 @@ bool fileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str
 // program's folder (..\x86\Corvastel.dll), or where it is missing, a placeholder naming it.
 std::wstring releaseFile(const Bitness& kind, const wchar_t* file)
 {
-    const std::wstring relative = besideThisProgram(L"..\\") + kind.build + L"\\" + file;
-    wchar_t full[MAX_PATH];
-    const DWORD length = GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
-    if (length > 0 && length < MAX_PATH && fileExists(full)) return std::wstring(full, length);
+    std::wstring parent;
+    if (SUCCEEDED(besideThisProgram(L"..\\", parent))) {
+        const std::wstring relative = parent + kind.build + L"\\" + file;
+        wchar_t full[MAX_PATH];
+        const DWORD length = GetFullPathNameW(relative.c_str(), MAX_PATH, full, nullptr);
+        if (length > 0 && length < MAX_PATH && fileExists(full)) return std::wstring(full, length);
+    }
     return std::wstring(L"<the ") + kind.build + L" folder>\\" + file;
 }
 

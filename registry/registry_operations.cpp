@@ -29,27 +29,60 @@ HKEY rootKeyHandle(RegRootKey root) noexcept
     return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root));
 }
 
+HRESULT encodeByte(const VARIANT& data, std::string& bytes)
+{
+    BYTE byte = 0;
+    if (const HRESULT hr = toByte(data, byte); FAILED(hr)) return hr;
+    bytes.assign(1, static_cast<char>(byte));
+    return S_OK;
+}
+
+HRESULT encodeLong(const VARIANT& data, std::string& bytes)
+{
+    LONG number = 0;
+    if (const HRESULT hr = toLong(data, number); FAILED(hr)) return hr;
+    bytes.assign(reinterpret_cast<const char*>(&number), sizeof number);
+    return S_OK;
+}
+
+HRESULT encodeText(const VARIANT& data, std::string& bytes)
+{
+    UniqueBstr text;
+    if (const HRESULT hr = toText(data, text); FAILED(hr)) return hr;
+    if (FAILED(toAnsi(trimSpaces(view(text.get())), bytes))) return kOutOfStringSpace;
+    bytes.push_back('\0');
+    return S_OK;
+}
+
+// The bytes stored for the data under the type: one byte for REG_BINARY, four
+// little-endian ones for REG_DWORD, and for any other type one terminated ANSI text.
+HRESULT encode(const VARIANT& data, RegDataType type, std::string& bytes)
+{
+    switch (type) {
+    case REG_BINARY: return encodeByte(data, bytes);
+    case REG_DWORD: return encodeLong(data, bytes);
+    default: return encodeText(data, bytes);
+    }
+}
+
 }  // namespace
 
+// A path or name the code page conversion cannot take names nothing in the registry, so
+// what is done with it fails there, as silently as what the registry itself refuses.
 RegistryKey RegistryOperations::open(RegRootKey root, std::wstring_view path)
 {
-    const std::string ansiPath = toAnsi(path);
     RegistryKey key(registry_);
-    registry_.open(rootKeyHandle(root), ansiPath.c_str(), key.put());
+    std::string ansiPath;
+    if (SUCCEEDED(toAnsi(path, ansiPath))) registry_.open(rootKeyHandle(root), ansiPath.c_str(), key.put());
     return key;
 }
 
 RegistryKey RegistryOperations::create(RegRootKey root, std::wstring_view path)
 {
-    const std::string ansiPath = toAnsi(path);
     RegistryKey key(registry_);
-    registry_.create(rootKeyHandle(root), ansiPath.c_str(), key.put());
+    std::string ansiPath;
+    if (SUCCEEDED(toAnsi(path, ansiPath))) registry_.create(rootKeyHandle(root), ansiPath.c_str(), key.put());
     return key;
-}
-
-LONG RegistryOperations::set(const RegistryKey& key, const std::string& name, DWORD type, const void* data, size_t size)
-{
-    return registry_.set(key.get(), name.c_str(), type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
 }
 
 bool RegistryOperations::regDoes_Key_Exist(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
@@ -66,7 +99,8 @@ void RegistryOperations::regDelete_Sub_Key(RegRootKey lngRootKey, std::wstring_v
 {
     if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return;
     const RegistryKey key = open(lngRootKey, strRegKeyPath);
-    registry_.deleteValue(key.get(), toAnsi(strRegSubKey).c_str());
+    std::string name;
+    if (SUCCEEDED(toAnsi(strRegSubKey, name))) registry_.deleteValue(key.get(), name.c_str());
 }
 
 bool RegistryOperations::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
@@ -74,7 +108,8 @@ bool RegistryOperations::regDelete_A_Key(RegRootKey lngRootKey, std::wstring_vie
 {
     if (!regDoes_Key_Exist(lngRootKey, strRegKeyPath)) return false;
     const RegistryKey key = open(lngRootKey, strRegKeyPath);
-    return registry_.deleteKey(key.get(), toAnsi(strRegKeyName).c_str()) == ERROR_SUCCESS;
+    std::string name;
+    return SUCCEEDED(toAnsi(strRegKeyName, name)) && registry_.deleteKey(key.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 void RegistryOperations::regCreate_A_Key(RegRootKey lngRootKey, std::wstring_view strRegKeyPath)
@@ -87,7 +122,8 @@ HRESULT RegistryOperations::regQuery_A_Key(RegRootKey lngRootKey, std::wstring_v
                                     std::wstring_view strRegSubKey, UniqueVariant& result)
 {
     result = textVariant({});
-    const std::string name = toAnsi(strRegSubKey);
+    std::string name;
+    if (FAILED(toAnsi(strRegSubKey, name))) return S_OK;
     const RegistryKey key = open(lngRootKey, strRegKeyPath);
     if (!key.isOpen()) return S_OK;
 
@@ -113,7 +149,8 @@ HRESULT RegistryOperations::readString(const RegistryKey& key, const std::string
     }
 
     // The whole buffer comes back, also where the value shrank since its size was read.
-    const std::wstring text = fromAnsi(buffer);
+    std::wstring text;
+    if (FAILED(fromAnsi(buffer, text))) return S_OK;
     std::int16_t nul = 0;
     if (const HRESULT hr = firstNulPosition(text, nul); FAILED(hr)) return hr;
     result = textVariant(nul >= 1 ? std::wstring_view(text).substr(0, nul - 1) : std::wstring_view(text));
@@ -139,39 +176,15 @@ HRESULT RegistryOperations::regCreate_Key_Value(RegRootKey lngRootKey, std::wstr
     if (lngDataType == REG_NONE) {
         lngDataType = static_cast<RegDataType>(isNumeric(varRegData) ? REG_DWORD : REG_SZ);
     }
-    const std::string name = toAnsi(strRegSubKey);
+    std::string name;
+    const bool nameConverts = SUCCEEDED(toAnsi(strRegSubKey, name));
     const RegistryKey key = create(lngRootKey, strRegKeyPath);
-    switch (lngDataType) {
-    case REG_BINARY: return writeByte(key, name, varRegData);
-    case REG_DWORD: return writeLong(key, name, varRegData);
-    default: return writeText(key, name, varRegData, lngDataType);
+    std::string bytes;
+    if (const HRESULT hr = encode(varRegData, lngDataType, bytes); FAILED(hr)) return hr;
+    if (nameConverts) {
+        registry_.set(key.get(), name.c_str(), static_cast<DWORD>(lngDataType),
+                      reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
     }
-}
-
-HRESULT RegistryOperations::writeByte(const RegistryKey& key, const std::string& name, const VARIANT& data)
-{
-    BYTE byte = 0;
-    if (const HRESULT hr = toByte(data, byte); FAILED(hr)) return hr;
-    set(key, name, REG_BINARY, &byte, sizeof byte);
-    return S_OK;
-}
-
-HRESULT RegistryOperations::writeLong(const RegistryKey& key, const std::string& name, const VARIANT& data)
-{
-    LONG number = 0;
-    if (const HRESULT hr = toLong(data, number); FAILED(hr)) return hr;
-    set(key, name, REG_DWORD, &number, sizeof number);
-    return S_OK;
-}
-
-// Any type but REG_BINARY and REG_DWORD is stored as one terminated ANSI text.
-HRESULT RegistryOperations::writeText(const RegistryKey& key, const std::string& name, const VARIANT& data, RegDataType type)
-{
-    UniqueBstr text;
-    if (const HRESULT hr = toText(data, text); FAILED(hr)) return hr;
-    std::string bytes = toAnsi(trimSpaces(view(text.get())));
-    bytes.push_back('\0');
-    set(key, name, static_cast<DWORD>(type), bytes.data(), bytes.size());
     return S_OK;
 }
 

@@ -33,7 +33,8 @@ public:
 
     // A lngDataType of REG_NONE becomes REG_DWORD for numeric data and REG_SZ otherwise,
     // and the caller's variable keeps the choice. Fails when the data does not convert
-    // to the type; the key path has been created by then.
+    // to the type, or its text not to the code page (out of string space); the key path
+    // has been created by then.
     [[nodiscard]] HRESULT regCreate_Key_Value(RegRootKey lngRootKey, std::wstring_view strRegKeyPath,
                                               std::wstring_view strRegSubKey, const VARIANT& varRegData,
                                               RegDataType& lngDataType);
@@ -48,10 +49,6 @@ private:
     RegistryKey create(RegRootKey root, std::wstring_view path);
     HRESULT readString(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result);
     void readNumber(const RegistryKey& key, const std::string& name, DWORD size, UniqueVariant& result);
-    HRESULT writeByte(const RegistryKey& key, const std::string& name, const VARIANT& data);
-    HRESULT writeLong(const RegistryKey& key, const std::string& name, const VARIANT& data);
-    HRESULT writeText(const RegistryKey& key, const std::string& name, const VARIANT& data, RegDataType type);
-    LONG set(const RegistryKey& key, const std::string& name, DWORD type, const void* data, size_t size);
 
     RegistryApi& registry_;
 };

@@ -6,8 +6,6 @@
 #include <cguid.h>
 #include <initguid.h>  // defines the identities that the generated header declares
 
-#include "platform/ansi.h"
-#include "platform/module_files.h"
 #include "support/client.h"
 #include "support/test_key.h"
 #include "support/host_data.h"
@@ -342,9 +340,10 @@ std::wstring describeType(ComPtr<ITypeInfo> info)
 // with CORVASTEL_TYPE_LIBRARY=PATH in the environment the 32-bit build's file, read by a 64-bit process.
 TEST(TypeLibrary, HoldsTheFrozenIdentitiesAndShapes)
 {
-    const char* other = std::getenv("CORVASTEL_TYPE_LIBRARY");
+    const wchar_t* other = _wgetenv(L"CORVASTEL_TYPE_LIBRARY");
     ComPtr<ITypeLib> library;
-    ASSERT_EQ(LoadTypeLibEx(other ? fromAnsi(other).c_str() : modulePath(corvastelDll()).c_str(), REGKIND_NONE, &library), S_OK);
+    const std::wstring path = other ? other : pathOf(corvastelDll());
+    ASSERT_EQ(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library), S_OK);
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
     UniqueBstr name, help;
@@ -400,12 +399,12 @@ TEST(ModuleFile, EachProgramCarriesItsVersionInformation)
         std::vector<std::pair<const wchar_t*, const wchar_t*>> strings;
     };
     const Program programs[] = {
-        {modulePath(corvastelDll()), VFT_DLL,
+        {pathOf(corvastelDll()), VFT_DLL,
          {{L"FileVersion", L"2.00"}, {L"ProductVersion", L"2.00"}, {L"ProductName", L"Corvastel"},
           {L"InternalName", L"Corvastel"}, {L"OriginalFilename", L"Corvastel.dll"}, {L"OLESelfRegister", L""},
           {L"FileDescription", L"Corvastel registry automation server"}, {L"CompanyName", L"Corvastel Team"},
           {L"LegalCopyright", L"Copyright (C) 2026 Corvastel Team"}}},
-        {besideThisProgram(L"RegisterCorvastel.exe"), VFT_APP,
+        {besideThisTest(L"RegisterCorvastel.exe"), VFT_APP,
          {{L"FileVersion", L"2.00"}, {L"ProductName", L"Corvastel"}, {L"InternalName", L"RegisterCorvastel"},
           {L"OriginalFilename", L"RegisterCorvastel.exe"}, {L"OLESelfRegister", L"<none>"},
           {L"FileDescription", L"Corvastel registration for the current user, and its check"},

@@ -47,10 +47,24 @@ std::wstring upper(std::wstring text)
     return text;
 }
 
+// The code page conversions of text the tests make, which always fits them.
+std::string ansi(std::wstring_view text)
+{
+    std::string converted;
+    EXPECT_EQ(toAnsi(text, converted), S_OK);
+    return converted;
+}
+std::wstring wide(std::string_view text)
+{
+    std::wstring converted;
+    EXPECT_EQ(fromAnsi(text, converted), S_OK);
+    return converted;
+}
+
 // A name travels as ANSI and stops at its first NUL, like any C string.
 std::wstring stored(const std::wstring& name)
 {
-    const std::wstring converted = fromAnsi(toAnsi(name));
+    const std::wstring converted = wide(ansi(name));
     return converted.substr(0, converted.find(L'\0'));
 }
 
@@ -123,7 +137,7 @@ public:
     {
         if (stored && stored->type == REG_SZ) {
             // Cut at the first NUL, whose 1-based position must fit a 16-bit Integer.
-            const std::wstring text = fromAnsi(stored->bytes);
+            const std::wstring text = wide(stored->bytes);
             const size_t nul = text.find(L'\0');
             if (nul != std::wstring::npos && nul + 1 > 32767) return outcome::kOverflow;
             return outcome::text(text.substr(0, nul));
@@ -556,10 +570,10 @@ private:
         } else if (chosen == REG_DWORD) {
             bytes.assign(reinterpret_cast<const char*>(&converted.number), 4);
         } else {
-            bytes = toAnsi(withoutOuterSpaces(converted.text)) + '\0';
+            bytes = ansi(withoutOuterSpaces(converted.text)) + '\0';
         }
         model_.setValue(relative, name, {static_cast<DWORD>(chosen), bytes});
-        expect(key_.read(toAnsi(name), toAnsi(relative)), model_.value(relative, name), "stored value");
+        expect(key_.read(ansi(name), ansi(relative)), model_.value(relative, name), "stored value");
     }
 
     // Registry content that anyone may have written: any type, any size, any bytes.
@@ -577,7 +591,7 @@ private:
     // Stores the value as another program would, beside the operations.
     void write(const std::wstring& relative, const std::wstring& name, const RawValue& value)
     {
-        key_.write(toAnsi(name), value.type, value.bytes, toAnsi(relative));
+        key_.write(ansi(name), value.type, value.bytes, ansi(relative));
         model_.createKey(relative);
         model_.setValue(relative, name, value);
     }
@@ -589,16 +603,16 @@ private:
         for (const auto& [path, values] : model_.tree()) {
             UniqueHkey key;
             DWORD subKeys = 0, count = 0;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, toAnsi(path.empty() ? key_.path() : key_.path(path)).c_str(), 0, KEY_READ,
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, ansi(path.empty() ? key_.path() : key_.path(path)).c_str(), 0, KEY_READ,
                               key.put()) != ERROR_SUCCESS ||
                 RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &count, nullptr, nullptr,
                                  nullptr, nullptr) != ERROR_SUCCESS) {
-                mismatch("the registry lacks the key " + toAnsi(path));
+                mismatch("the registry lacks the key " + ansi(path));
                 continue;
             }
-            if (subKeys != model_.subKeyCount(path) || count != values.size()) mismatch("other keys or values in " + toAnsi(path));
+            if (subKeys != model_.subKeyCount(path) || count != values.size()) mismatch("other keys or values in " + ansi(path));
             for (const auto& [name, value] : values) {
-                expect(key_.read(toAnsi(name), toAnsi(path)), std::optional<RawValue>(value), "the value " + toAnsi(name).substr(0, 12));
+                expect(key_.read(ansi(name), ansi(path)), std::optional<RawValue>(value), "the value " + ansi(name).substr(0, 12));
             }
         }
     }
@@ -695,12 +709,20 @@ TEST(Conversions, NotANumberFitsNoIntegerAndTextIsAnsi)
         EXPECT_EQ(toByte(notANumber.get(), byte), kOverflow);
     }
     ASSERT_EQ(GetACP(), 1252u);
-    EXPECT_EQ(toAnsi(L"caf\u00e9 \u20ac"), "caf\xe9 \x80");
-    EXPECT_EQ(fromAnsi("caf\xe9 \x80"), L"caf\u00e9 \u20ac");
-    EXPECT_EQ(toAnsi(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
-    const std::string omega = toAnsi(L"\u03a9");
+    EXPECT_EQ(ansi(L"caf\u00e9 \u20ac"), "caf\xe9 \x80");
+    EXPECT_EQ(wide("caf\xe9 \x80"), L"caf\u00e9 \u20ac");
+    EXPECT_EQ(ansi(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
+    const std::string omega = ansi(L"\u03a9");
     EXPECT_EQ(omega.size(), 1u);
     EXPECT_NE(omega, std::string(1, '\0'));
+    // Text longer than the conversion functions count is refused before a character is read.
+    const char nothing[1] = {};
+    const size_t tooLong = size_t{INT_MAX} + 1;
+    std::string ansiText = "kept?";
+    std::wstring wideText = L"kept?";
+    EXPECT_EQ(toAnsi(std::wstring_view(L"", tooLong), ansiText), HRESULT_FROM_WIN32(ERROR_ARITHMETIC_OVERFLOW));
+    EXPECT_EQ(fromAnsi(std::string_view(nothing, tooLong), wideText), HRESULT_FROM_WIN32(ERROR_ARITHMETIC_OVERFLOW));
+    EXPECT_TRUE(ansiText.empty() && wideText.empty());
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "interface/corvastel_h.h"
 #include "interface/corvastel_identities.h"
 #include "interface/registration_layout.h"
-#include "platform/module_files.h"
+#include "support/client.h"
 #include "platform/owners.h"
 #include "register_tool/registration_doctor.h"
 #include "support/host_data.h"
@@ -30,7 +30,7 @@ namespace {
 // The keys our registration lies below, in a classes root.
 const std::wstring kOurKeys[] = {kClassKey, kProgId, L"Interface\\"s + kInterfaceIdText, L"TypeLib\\"s + kLibraryIdText};
 
-std::wstring dllPath() { return besideThisProgram(L"Corvastel.dll"); }
+std::wstring dllPath() { return besideThisTest(L"Corvastel.dll"); }
 
 // Runs a command line to its end, what it writes going to output; returns the program's
 // exit code, or the error that kept it from starting.
@@ -66,7 +66,7 @@ DWORD runToEnd(std::wstring commandLine)
 DWORD regsvr32(const std::wstring& options) { return runToEnd(L"regsvr32.exe " + options + L" \"" + dllPath() + L"\""); }
 DWORD registerForUser(const std::wstring& options, std::string& output)
 {
-    return runToEnd(L"\"" + besideThisProgram(L"RegisterCorvastel.exe") + L"\" " + options, output);
+    return runToEnd(L"\"" + besideThisTest(L"RegisterCorvastel.exe") + L"\" " + options, output);
 }
 DWORD registerForUser(const std::wstring& options)
 {

@@ -4,6 +4,7 @@
 
 #include "interface/corvastel_h.h"
 #include "interface/corvastel_identities.h"
+#include "platform/module_files.h"
 #include "platform/owners.h"
 
 #include <wrl/client.h>
@@ -18,6 +19,19 @@ inline HMODULE corvastelDll()
 {
     static const HMODULE module = LoadLibraryW(L"Corvastel.dll");
     return module;
+}
+
+// A loaded module's file, and a file beside this program: "" where the platform cannot
+// tell, which no check takes for the file.
+inline std::wstring pathOf(HMODULE module)
+{
+    std::wstring path;
+    return SUCCEEDED(modulePath(module, path)) ? path : std::wstring();
+}
+inline std::wstring besideThisTest(const wchar_t* file)
+{
+    std::wstring path;
+    return SUCCEEDED(besideThisProgram(file, path)) ? path : std::wstring();
 }
 
 template <typename Function>
