@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,15 @@ namespace {
 const std::wstring kOurKeys[] = {kClassKey, kProgId, L"Interface\\"s + kInterfaceIdText, L"TypeLib\\"s + kLibraryIdText};
 
 std::wstring dllPath() { return besideThisTest(L"Corvastel.dll"); }
+
+// The build's copy of the DLL in a folder deeper than MAX_PATH.
+std::wstring deepDllPath()
+{
+    const wchar_t* path = _wgetenv(L"CORVASTEL_DEEP_DLL");
+    std::wstring windowsPath = path ? path : L"";
+    std::replace(windowsPath.begin(), windowsPath.end(), L'/', L'\\');
+    return windowsPath;
+}
 
 // Runs a command line to its end, what it writes going to output; returns the program's
 // exit code, or the error that kept it from starting.
@@ -140,20 +150,20 @@ std::wstring ourEntries(HKEY classes)
     return format(entries);
 }
 
-// The registration layout as this build registered from dllPath() leaves it: every entry,
-// and the keys between them and our keys.
-std::wstring expectedEntries()
+// The registration layout as this build registered from dll leaves it: every entry, and
+// the keys between them and our keys.
+std::wstring expectedEntries(const std::wstring& dll = dllPath())
 {
     Entries entries;
     for (const RegistrationEntry& entry : kRegistrationLayout) {
-        const std::wstring key = fillIn(entry.key, dllPath());
+        const std::wstring key = fillIn(entry.key, dll);
         for (const std::wstring& ours : kOurKeys) {
             for (size_t end = ours.size(); key.compare(0, ours.size(), ours) == 0 && end != std::wstring::npos;
                  end = key.find(L'\\', end + 1)) {
                 entries[key.substr(0, end)];
             }
         }
-        entries[key][entry.name ? entry.name : L"@"] = fillIn(entry.data, dllPath()) + L"\\0";
+        entries[key][entry.name ? entry.name : L"@"] = fillIn(entry.data, dll) + L"\\0";
     }
     return format(entries);
 }
@@ -266,6 +276,32 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     EXPECT_EQ(registerForUser(L"/check /u"), 2u);
     EXPECT_EQ(ourEntries(user.get()), L"");
     EXPECT_EQ(ourEntries(machine.get()), machineBefore);
+}
+
+// However deep its folder, a DLL's path is told whole, and registering it writes that whole
+// path or nothing (Wine's LoadTypeLib cuts paths at MAX_PATH, so there it fails).
+TEST(Registration, FromAFolderDeeperThanMaxPathNamesTheWholePathOrNothing)
+{
+    const std::wstring deep = deepDllPath();
+    ASSERT_GT(deep.size(), size_t{MAX_PATH});
+    {
+        const UniqueModule module(LoadLibraryW(deep.c_str()));
+        ASSERT_TRUE(module.get()) << GetLastError();
+        EXPECT_EQ(pathOf(module.get()), deep);
+    }
+    std::wstring path;
+    EXPECT_EQ(modulePath(reinterpret_cast<HMODULE>(&path), path), HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND));
+
+    UniqueHkey user;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, user.put()), ERROR_SUCCESS);
+    std::string output;
+    if (registerForUser(L"\"" + deep + L"\"", output) == 0) {
+        EXPECT_EQ(ourEntries(user.get()), expectedEntries(deep));
+        EXPECT_EQ(registerForUser(L"/u \"" + deep + L"\""), 0u);
+    } else {
+        EXPECT_NE(output.find("(0x80040200): the type library could not be registered"), std::string::npos) << output;
+    }
+    EXPECT_EQ(ourEntries(user.get()), L"");
 }
 
 }  // namespace
