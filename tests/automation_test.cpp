@@ -389,8 +389,8 @@ TEST(ModuleFile, CarriesTheInterfaceId)
     EXPECT_TRUE(IsEqualGUID(*reinterpret_cast<const GUID*>(data + 4), IID__clsRegistry));
 }
 
-// Each program's version information: the fixed part, and each entry of its one
-// translation, Italian (Standard), Unicode.
+// Each program's version information: the fixed part, and the entries hosts and installers
+// read from its one translation, Italian (Standard), Unicode.
 TEST(ModuleFile, EachProgramCarriesItsVersionInformation)
 {
     struct Program {
@@ -401,14 +401,10 @@ TEST(ModuleFile, EachProgramCarriesItsVersionInformation)
     const Program programs[] = {
         {pathOf(corvastelDll()), VFT_DLL,
          {{L"FileVersion", L"2.00"}, {L"ProductVersion", L"2.00"}, {L"ProductName", L"Corvastel"},
-          {L"InternalName", L"Corvastel"}, {L"OriginalFilename", L"Corvastel.dll"}, {L"OLESelfRegister", L""},
-          {L"FileDescription", L"Corvastel registry automation server"}, {L"CompanyName", L"Corvastel Team"},
-          {L"LegalCopyright", L"Copyright (C) 2026 Corvastel Team"}}},
+          {L"InternalName", L"Corvastel"}, {L"OriginalFilename", L"Corvastel.dll"}, {L"OLESelfRegister", L""}}},
+        // The tool is no server: regsvr32 and installers must not take it for one.
         {besideThisTest(L"RegisterCorvastel.exe"), VFT_APP,
-         {{L"FileVersion", L"2.00"}, {L"ProductName", L"Corvastel"}, {L"InternalName", L"RegisterCorvastel"},
-          {L"OriginalFilename", L"RegisterCorvastel.exe"}, {L"OLESelfRegister", L"<none>"},
-          {L"FileDescription", L"Corvastel registration for the current user, and its check"},
-          {L"CompanyName", L"Corvastel Team"}}},
+         {{L"OriginalFilename", L"RegisterCorvastel.exe"}, {L"OLESelfRegister", L"<none>"}}},
     };
     for (const Program& program : programs) {
         std::vector<BYTE> version(GetFileVersionInfoSizeW(program.path.c_str(), nullptr));
