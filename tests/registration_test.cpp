@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,13 +33,7 @@ const std::wstring kOurKeys[] = {kClassKey, kProgId, L"Interface\\"s + kInterfac
 std::wstring dllPath() { return besideThisTest(L"Corvastel.dll"); }
 
 // The build's copy of the DLL in a folder deeper than MAX_PATH.
-std::wstring deepDllPath()
-{
-    const wchar_t* path = _wgetenv(L"CORVASTEL_DEEP_DLL");
-    std::wstring windowsPath = path ? path : L"";
-    std::replace(windowsPath.begin(), windowsPath.end(), L'/', L'\\');
-    return windowsPath;
-}
+std::wstring deepDllPath() { return besideThisTest(CORVASTEL_DEEP_DLL); }
 
 // Runs a command line to its end, what it writes going to output; returns the program's
 // exit code, or the error that kept it from starting.
