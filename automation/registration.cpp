@@ -6,6 +6,7 @@
 #include "interface/registration_layout.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
+#include "platform/registry_text.h"
 
 #include <olectl.h>
 #include <wrl/client.h>
@@ -30,37 +31,49 @@ LSTATUS writeEntry(const RegistrationEntry& entry, const std::wstring& server)
                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
-// Whether a key below the class root is there, in the registry view given.
-bool isRegistered(const wchar_t* key, REGSAM view = 0)
+// Whether a key below the class root is there.
+bool isRegistered(const wchar_t* key)
 {
     UniqueHkey opened;
-    return RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ | view, opened.put()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_CLASSES_ROOT, key, 0, KEY_READ, opened.put()) == ERROR_SUCCESS;
 }
 
 // The 32-bit and the 64-bit build each register the class in their own view of the
-// class root, but share the programmatic identifier.
-bool otherBuildIsRegistered() { return isWindows64() && isRegistered(kClassKey, kOtherBuild.view); }
+// class root, but share the programmatic identifier. The other build counts as registered
+// where the other view's class names another server: the key alone cannot tell, since
+// some class roots keep one class key for both views (the user's classes under Wine),
+// and there it is this build's own.
+bool otherBuildIsRegistered(const std::wstring& server)
+{
+    if (!isWindows64()) return false;
+    // Opened from a key below the class root as it is mapped (the user's classes while
+    // RegisterCorvastel runs): Wine 8 opens a view of the mapped root itself in the machine's.
+    UniqueHkey classes;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassesKey, 0, KEY_READ, classes.put()) != ERROR_SUCCESS) return false;
+    const std::wstring named = defaultText(classes.get(), kServerBelowClasses, kOtherBuild.view);
+    return !named.empty() && _wcsicmp(named.c_str(), server.c_str()) != 0;
+}
 
 // The programmatic identifier is removed only while it leads to this class and no other
 // build of it needs it.
-bool progIdIsOnlyOurs()
+bool progIdIsOnlyOurs(const std::wstring& server)
 {
-    wchar_t classId[64] = {};
-    DWORD size = sizeof classId;
-    return RegGetValueW(HKEY_CLASSES_ROOT, kProgIdClassKey, nullptr, RRF_RT_REG_SZ, nullptr, classId, &size) ==
-               ERROR_SUCCESS &&
-           _wcsicmp(classId, kClassIdText) == 0 && !otherBuildIsRegistered();
+    return _wcsicmp(defaultText(HKEY_CLASSES_ROOT, kProgIdClassKey).c_str(), kClassIdText) == 0 &&
+           !otherBuildIsRegistered(server);
 }
 
 }  // namespace
 
 HRESULT unregisterServer()
 {
-    if (progIdIsOnlyOurs()) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    std::wstring server;
+    if (const HRESULT hr = modulePath(thisModule(), server); FAILED(hr)) return hr;
+    const bool progIdIsOurs = progIdIsOnlyOurs(server);
+    if (progIdIsOurs) RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
     UnRegisterTypeLib(LIBID_Corvastel, kVersionMajor, kVersionMinor, LOCALE_NEUTRAL, kPlatform);
     // Judged by what is left, all of it, so that unregistering twice succeeds as well.
-    if (isRegistered(kClassKey) || progIdIsOnlyOurs()) return SELFREG_E_CLASS;
+    if (isRegistered(kClassKey) || (progIdIsOurs && isRegistered(kProgId))) return SELFREG_E_CLASS;
     return isRegistered(typeLibraryKey(kThisBuild).c_str()) ? SELFREG_E_TYPELIB : S_OK;
 }
 

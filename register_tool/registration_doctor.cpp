@@ -4,37 +4,13 @@
 #include "interface/registration_layout.h"
 #include "platform/module_files.h"
 #include "platform/owners.h"
+#include "platform/registry_text.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cwchar>
 #include <utility>
 
 namespace corvastel::tool {
 namespace {
-
-
-// The default value of a key, as text with environment strings expanded (the type
-// REG_SZ takes in REG_EXPAND_SZ); empty when the key or the value is missing or no string.
-std::wstring defaultText(HKEY root, const std::wstring& path, REGSAM view)
-{
-    UniqueHkey key;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE | view, key.put()) != ERROR_SUCCESS) return {};
-    std::wstring text(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        const LSTATUS status =
-            RegGetValueW(key.get(), nullptr, nullptr, RRF_RT_REG_SZ, nullptr, text.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            text.resize(std::max<size_t>(size / sizeof(wchar_t) + 1, text.size() * 2));
-        } else if (status != ERROR_SUCCESS) {
-            return {};
-        } else {
-            text.resize(wcsnlen(text.c_str(), text.size()));
-            return text;
-        }
-    }
-}
 
 // An entry as a host's class root shows it: the user's classes first, then the machine's.
 struct Entry {

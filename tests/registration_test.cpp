@@ -252,7 +252,26 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     CLSID classId{};
     const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
     EXPECT_TRUE(wine || CLSIDFromProgID(kProgId, &classId) == S_OK);
+    if (isWindows64()) {
+        // The other build, registered for the user as well, keeps the ProgID both share.
+        const std::wstring otherClass = L"Software\\Classes\\"s + kClassKey;
+        const std::wstring otherServer = L"C:\\other build\\Corvastel.dll";
+        UniqueHkey server;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (otherClass + L"\\InprocServer32").c_str(), 0, nullptr, 0,
+                                  KEY_WRITE | kOtherBuild.view, nullptr, server.put(), nullptr), ERROR_SUCCESS);
+        RegSetValueExW(server.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(otherServer.c_str()),
+                       static_cast<DWORD>((otherServer.size() + 1) * sizeof(wchar_t)));
+        ASSERT_EQ(registerForUser(L"/u"), 0u);
+        UniqueHkey progId;
+        EXPECT_EQ(RegOpenKeyExW(user.get(), kProgId, 0, KEY_READ, progId.put()), ERROR_SUCCESS);
+        RegDeleteKeyExW(HKEY_CURRENT_USER, (otherClass + L"\\InprocServer32").c_str(), kOtherBuild.view, 0);
+        RegDeleteKeyExW(HKEY_CURRENT_USER, otherClass.c_str(), kOtherBuild.view, 0);
+        RegDeleteTreeW(user.get(), kProgId);
+        ASSERT_EQ(registerForUser(L""), 0u);
+    }
+    // Alone, it takes everything away.
     ASSERT_EQ(registerForUser(L"/u"), 0u);
+    EXPECT_EQ(ourEntries(user.get()), L"");
     EXPECT_EQ(registerForUser(L"Z:\\nothing-here.dll"), 1u);
     // A user whose classes cannot be written is told so.
     {
