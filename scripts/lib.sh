@@ -2,6 +2,19 @@
 # What the scripts share; sourced, never run on its own.
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# debian_mirror: the mirror the host's apt sources use for its own Debian release.
+debian_mirror() {
+  local codename mirror
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  mirror_of() { apt-get indextargets --format '$(REPO_URI) $(CODENAME)' | awk -v suite="$codename" '$2 == suite { print $1; exit }'; }
+  mirror=$(mirror_of)
+  [ -n "$mirror" ] || { as_root apt-get update -qq && mirror=$(mirror_of); }
+  [ -n "$mirror" ] || { echo "no apt source serves $codename" >&2; return 1; }
+  echo "$mirror"
+}
+
 # The packages a script needs beyond what building needs: it sets them before enter_checkout.
 extra_packages=()
 

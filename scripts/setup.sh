@@ -6,8 +6,7 @@
 # (scripts/with-32bit.sh asks for it there). The backports suite is reached through the
 # mirror the machine's apt sources already use for bookworm.
 set -euo pipefail
-
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+. "$(dirname "$0")/lib.sh"
 install() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
 }
@@ -16,9 +15,7 @@ if [ "${1:-}" = --emulator ]; then
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
   backports=/etc/apt/sources.list.d/corvastel-$codename-backports.sources
   if [ ! -f "$backports" ]; then
-    as_root apt-get update -qq  # the lists the mirror is read from
-    mirror=$(apt-get indextargets --format '$(REPO_URI) $(CODENAME)' | awk -v suite="$codename" '$2 == suite { print $1; exit }')
-    [ -n "$mirror" ] || { echo "setup.sh: no apt source serves $codename" >&2; exit 1; }
+    mirror=$(debian_mirror)
     echo "Adding $codename-backports from $mirror"
     printf 'Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
       "$mirror" "$codename" | as_root tee "$backports" >/dev/null
