@@ -248,12 +248,13 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
     ASSERT_EQ(registerForUser(L""), 0u);
     EXPECT_EQ(ourEntries(user.get()), expectedEntries());
     EXPECT_EQ(ourEntries(machine.get()), machineBefore);
-    // Wine 8's HKEY_CLASSES_ROOT is the machine's classes alone; Windows merges in the user's.
+    // Wine's HKEY_CLASSES_ROOT (8 and 10) is the machine's classes alone; Windows merges in the user's.
     CLSID classId{};
     const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
     EXPECT_TRUE(wine || CLSIDFromProgID(kProgId, &classId) == S_OK);
     if (isWindows64()) {
-        // The other build, registered for the user as well, keeps the ProgID both share.
+        // The other build, registered for the user as well, keeps the ProgID both share. (Wine
+        // keeps one class key for both views there, so this build's /u takes the other's class.)
         const std::wstring otherClass = L"Software\\Classes\\"s + kClassKey;
         const std::wstring otherServer = L"C:\\other build\\Corvastel.dll";
         UniqueHkey server;
@@ -291,7 +292,7 @@ TEST(Registration, UserEntriesAreTheSameUnderTheUsersClassesAndNoneInTheMachines
 }
 
 // However deep its folder, a DLL's path is told whole, and registering it writes that whole
-// path or nothing (Wine's LoadTypeLib cuts paths at MAX_PATH, so there it fails).
+// path or nothing (Wine's LoadTypeLib, 8 and 10, cuts paths at MAX_PATH, so there it fails).
 TEST(Registration, FromAFolderDeeperThanMaxPathNamesTheWholePathOrNothing)
 {
     const std::wstring deep = deepDllPath();
