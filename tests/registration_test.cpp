@@ -213,8 +213,11 @@ TEST(Registration, MachineEntriesAreExactlyTheseAndUnregistrationRemovesThem)
     EXPECT_EQ(checkedForThisBitness(), std::wstring(L" : fails; the class is not registered for ") +
                                            (sizeof(void*) == 8 ? L"64-bit" : L"32-bit") + L" hosts; the ProgID " + kProgId +
                                            L" is not registered");
-    // What to run names the build's file where the release lays it out, or says which folder.
-    EXPECT_NE(tool::describe(tool::checkHosts()).find(std::wstring(L"<the ") + (sizeof(void*) == 8 ? L"x64" : L"x86") + L" folder>\\Corvastel.dll"),
+    // What to run names the build's file where the release lays it out (..\\x64\\, as the
+    // test payload does too), or says which folder.
+    const std::wstring build = sizeof(void*) == 8 ? L"x64" : L"x86";
+    const bool laidOut = GetFileAttributesW((besideThisTest(L"..\\") + build + L"\\Corvastel.dll").c_str()) != INVALID_FILE_ATTRIBUTES;
+    EXPECT_NE(tool::describe(tool::checkHosts()).find(laidOut ? dllPath() : L"<the " + build + L" folder>\\Corvastel.dll"),
               std::wstring::npos);
 
     // A ProgID that another class has taken over since is not ours to remove.
