@@ -187,6 +187,7 @@ foreach(mapping IN LISTS COPIES)
   file(COPY ${CMAKE_MATCH_1}/ DESTINATION ${PAYLOAD}/${CMAKE_MATCH_2}
     PATTERN "*.debug" EXCLUDE PATTERN "*_bench.exe" EXCLUDE PATTERN "symbols" EXCLUDE)
 endforeach()
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/output_matches.js DESTINATION ${PAYLOAD})
 file(READ ${CMAKE_CURRENT_LIST_DIR}/run-tests.cmd.in template)
 string(REPLACE "@TESTS@" "${body}" runner "${template}")
 string(REPLACE "\n" "\r\n" runner "${runner}")
