@@ -5,10 +5,10 @@
 # from the tests CTest has in each tree, in CTest's order: each test that runs a Windows
 # program under Wine (run-under-wine.sh), with its environment, expected output and
 # expected failure, also where this host cannot run it (CTest's DISABLED), since Windows
-# can. Of a tree given as <tree>:windows only the tests labelled "windows"
-# are taken, and those of them that stage files with cmake -E copy become copies. COPIES
-# and PATHS map the Linux folders the tests name to the payload's; PATHS' are made by the
-# runner. A test it cannot express stops it, so that Windows never runs less unseen.
+# can. Of a tree given as <tree>:windows only the tests labelled "windows" are taken,
+# and those of them that stage files with cmake -E copy become copies. COPIES and PATHS
+# map the Linux folders the tests name to the payload's; PATHS' are made by the runner.
+# A test it cannot express stops it, so that Windows never runs less unseen.
 cmake_minimum_required(VERSION 3.25)
 
 # The payload's folder for a Linux path, as the runner names it.
@@ -17,9 +17,10 @@ function(payload_path path out)
     string(REGEX MATCH "^([^=]+)=(.*)$" _ "${mapping}")
     set(from "${CMAKE_MATCH_1}")
     set(to "${CMAKE_MATCH_2}")
-    string(LENGTH "${from}" length)
-    string(SUBSTRING "${path}" 0 ${length} head)
-    if(head STREQUAL from)
+    string(LENGTH "${from}/" length)
+    string(SUBSTRING "${path}/" 0 ${length} head)
+    if(head STREQUAL "${from}/")
+      math(EXPR length "${length} - 1")
       string(SUBSTRING "${path}" ${length} -1 rest)
       string(REPLACE "/" "\\" rest "${to}${rest}")
       set(${out} "%here%${rest}" PARENT_SCOPE)
@@ -77,11 +78,8 @@ function(runner_lines test out)
   if(none)
     set(count 0)
   endif()
-  # One past the end: RANGE counts both ends.
-  foreach(i RANGE ${count})
-    if(i EQUAL count)
-      break()
-    endif()
+  set(i 0)
+  while(i LESS count)
     string(JSON property GET "${test}" properties ${i} name)
     if(property STREQUAL "ENVIRONMENT")
       json_list("${test}" properties ${i} value environment)
@@ -92,7 +90,8 @@ function(runner_lines test out)
     elseif(property STREQUAL "LABELS")
       json_list("${test}" properties ${i} value labels)
     endif()
-  endforeach()
+    math(EXPR i "${i} + 1")
+  endwhile()
 
   if(will_fail)
     set(will_fail 1)
