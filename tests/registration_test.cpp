@@ -11,9 +11,9 @@
 #include "interface/corvastel_h.h"
 #include "interface/corvastel_identities.h"
 #include "interface/registration_layout.h"
-#include "support/client.h"
 #include "platform/owners.h"
 #include "register_tool/registration_doctor.h"
+#include "support/client.h"
 #include "support/host_data.h"
 
 #include <gtest/gtest.h>
